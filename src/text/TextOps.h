@@ -64,7 +64,7 @@ ByteSet ConcatBytes(const ByteSet& a, const ByteSet& b, const More&... more) {
 
 template <class... More>
 constexpr std::int32_t BitOr(std::int32_t a, std::int32_t b, More... more) {
-    return (a | b | ... | static_cast<std::int32_t>(more));
+    return ((a | b) | ... | static_cast<std::int32_t>(more));
 }
 
 // The bytes between the first left marker at or after `start` and the first right marker after it;

@@ -1,0 +1,59 @@
+#pragma once
+// The character-stepping scans behind the text operations.
+//
+// A text is read one character at a time from a byte known to begin a character: a byte below
+// 0x80 is one character, a byte of 0x80 or above begins a two-byte character. A GBK second byte
+// can be 0x40..0x7E, so character boundaries cannot be recovered by looking backwards; every scan
+// here therefore carries its boundary knowledge forwards from the byte where it began.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "text/TextTypes.h"
+
+namespace velloran::scan {
+
+using Bytes = std::span<const std::uint8_t>;
+
+inline constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
+
+inline Bytes BytesOf(std::string_view text) {
+    return Bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+}
+
+// The length of the character that begins at `at`: 1, or 2 for a lead byte (1 when the text
+// ends right after the lead byte).
+inline std::size_t CharLength(Bytes bytes, std::size_t at) {
+    return (bytes[at] >= 0x80 && at + 1 < bytes.size()) ? 2 : 1;
+}
+
+// The first offset at or after `from` (itself a character boundary) where `needle` matches at a
+// character boundary, counting boundaries from `from`; kNotFound when there is none. With `fold`
+// the ASCII letters compare equal to their other case, byte by byte. `needle` must not be empty.
+std::size_t FindAtBoundary(Bytes hay, std::size_t from, Bytes needle, bool fold);
+
+// The same search, one character at a time, without any acceleration: the tail of the fast scan
+// and the yardstick it is measured against.
+std::size_t FindAtBoundarySimple(Bytes hay, std::size_t from, Bytes needle, bool fold);
+
+struct SpaceHit {
+    std::size_t offset = kNotFound;
+    std::size_t length = 0;  // 1 for 0x20, 2 for the full-width space 0xA1 0xA1
+};
+
+// The first space character at or after `from` (a character boundary).
+SpaceHit FindSpace(Bytes bytes, std::size_t from);
+
+// The offset of the first character that is not a space.
+std::size_t SkipLeadingSpaces(Bytes bytes);
+
+// The end of the last character that is not a space, scanning from `begin` (a boundary);
+// `begin` itself when only spaces follow it.
+std::size_t EndBeforeTrailingSpaces(Bytes bytes, std::size_t begin);
+
+// Adds 0x20 to every byte 0x41..0x5A that stands as a one-byte character.
+void LowerSingleByteCapitals(Text& text);
+
+}  // namespace velloran::scan
