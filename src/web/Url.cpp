@@ -49,6 +49,14 @@ Text HostByLevels(const Text& lowered, bool domainOnly, std::int32_t levels) {
     return d2 == -1 ? s : TextRight(s, length - d2);
 }
 
+// The length of the "http://" or "https://" (any letter case) the URL begins with, else 0.
+std::int32_t SchemeLength(const Text& url) {
+    const Text lowered = ToLower(TextLeft(url, 8));
+    if (lowered == "https://") return 8;
+    if (TextLeft(lowered, 7) == "http://") return 7;
+    return 0;
+}
+
 }  // namespace
 
 Text UrlHost(const Text& url, std::optional<bool> domainOnly, std::optional<bool> keepPort,
@@ -71,7 +79,11 @@ std::int32_t UrlPort(const Text& url) {
 
 Text UrlPath(const Text& url) {
     const Text host = UrlHost(url);
-    const std::int32_t at = FindText(url, host, 1, true);
+    // The host is looked for after the scheme the URL begins with: a short host such as "h", "t"
+    // or "s" also occurs inside "http://" or "https://", and finding it there would make the path
+    // start at the scheme's "//". An empty host stands right after the scheme.
+    const std::int32_t hostStart = SchemeLength(url) + 1;
+    const std::int32_t at = host.empty() ? hostStart : FindText(url, host, hostStart, true);
     const std::int32_t slash = FindText(url, "/", at, true);
     if (slash <= 0) return Text("/");
     return TextRight(url, TextLength(url) - slash + 1);
