@@ -1,0 +1,144 @@
+#include "web/WebRequest.h"
+
+#include <array>
+#include <limits>
+
+#include "platform/win_threads/WorkerThread.h"
+#include "platform/wininet/WinInet.h"
+#include "text/TextOps.h"
+#include "web/CookieMerge.h"
+#include "web/Url.h"
+
+namespace velloran {
+namespace {
+
+namespace wininet = velloran::platform;
+
+constexpr std::int32_t kReadSize = 1024;
+constexpr std::int32_t kRawHeaderBufferSize = 5000;
+
+Text ChooseUserAgent(const Text& headers) {
+    if (FindText(headers, "User-Agent:", std::nullopt, true) == -1) return kDefaultUserAgent;
+    Text agent = TrimSpaces(ExtractBetween(headers, "User-Agent:", "\r\n"));
+    // A header text that is just the one User-Agent line has no CR LF after the value.
+    if (agent.empty()) agent = TextAfterColon(headers);
+    return agent;
+}
+
+// The default lines go in only where the caller's text does not already name them anywhere.
+void CompleteHeaderBlock(Text& headers, const Text& url, const Text& cookies) {
+    if (headers.empty())
+        headers = "Accept: */*";
+    else if (FindText(headers, "Accept:") == -1)
+        headers = ConcatText(headers, "\r\nAccept: */*");
+    if (FindText(headers, "Referer:") == -1) headers = ConcatText(headers, "\r\nReferer: ", url);
+    if (FindText(headers, "Accept-Language:") == -1) headers = ConcatText(headers, "\r\nAccept-Language: zh-cn");
+    if (FindText(headers, "Content-Type:") == -1)
+        headers = ConcatText(headers, "\r\nContent-Type: application/x-www-form-urlencoded");
+    if (!cookies.empty()) headers = ConcatText(headers, "\r\nCookie: ", cookies);
+}
+
+Text QueryRawHeaders(const wininet::HINTERNET& request) {
+    Text raw = BlankText(kRawHeaderBufferSize);
+    wininet::DWORD length = kRawHeaderBufferSize;
+    wininet::HttpQueryInfoA(request, wininet::HTTP_QUERY_RAW_HEADERS_CRLF, raw.data(), &length, nullptr);
+    std::size_t end = raw.find('\0');
+    if (end != Text::npos) raw.resize(end);
+    // One spelling, so that the harvest can search with exact case.
+    return ReplaceText(raw, "Set-Cookie", Text("Set-Cookie"), false);
+}
+
+Text HarvestCookies(const Text& rawHeaders) {
+    Text harvested;
+    for (const Text& line : SplitText(rawHeaders, "\r\n")) {
+        if (FindText(line, "Set-Cookie") == -1) continue;
+        Text value = FindText(line, ";") != -1 ? ExtractBetween(line, "Set-Cookie:", ";")
+                                               : ReplaceText(line, "Set-Cookie:", std::nullopt, false);
+        harvested = ConcatText(harvested, TrimSpaces(value), "; ");
+    }
+    return TextLeft(harvested, TextLength(harvested) - 2);
+}
+
+}  // namespace
+
+ByteSet WebRequest(const Text& url, const WebRequestOptions& options) {
+    // Outputs the caller left out land in these and are dropped.
+    Text droppedResponseCookies, droppedHeaders, droppedRawHeaders;
+    ByteSet droppedBodyBytes;
+    Text& responseCookies = options.responseCookies ? *options.responseCookies : droppedResponseCookies;
+    Text& headers = options.headers ? *options.headers : droppedHeaders;
+    Text& rawHeaders = options.rawHeaders ? *options.rawHeaders : droppedRawHeaders;
+    ByteSet& bodyBytes = options.bodyBytes ? *options.bodyBytes : droppedBodyBytes;
+    const bool cookiesGiven = options.cookies != nullptr;
+    const std::int32_t method = options.method.value_or(0);
+    const Text proxy = options.proxy.value_or(Text{});
+
+    const Text verb = method == 1 ? "POST" : "GET";
+    const bool https = ToLower(TextLeft(url, 5)) == "https";
+    const Text userAgent = ChooseUserAgent(headers);
+
+    wininet::HINTERNET internet;
+    if (proxy.empty()) {
+        internet = wininet::InternetOpenA(userAgent.c_str(), wininet::INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+    } else {
+        const Text proxyName = https ? proxy : ConcatText(Text("http="), proxy);
+        internet = wininet::InternetOpenA(userAgent.c_str(), wininet::INTERNET_OPEN_TYPE_PROXY, proxyName.c_str(), "", 0);
+    }
+    if (!internet) return {};
+
+    const Text host = UrlHost(url);
+    const std::int32_t port = UrlPort(url);
+    // A port that does not fit a port number must not wrap around to some other port.
+    if (port < 0 || port > std::numeric_limits<wininet::INTERNET_PORT>::max()) return {};
+    wininet::HINTERNET connection =
+        wininet::InternetConnectA(internet, host.c_str(), static_cast<wininet::INTERNET_PORT>(port), nullptr,
+                                  nullptr, wininet::INTERNET_SERVICE_HTTP, 0, 0);
+    if (!connection) return {};
+
+    wininet::DWORD flags = wininet::INTERNET_FLAG_RELOAD | wininet::INTERNET_FLAG_NEED_FILE;
+    if (cookiesGiven) flags |= wininet::INTERNET_FLAG_NO_COOKIES;
+    if (options.noRedirect.value_or(false)) flags |= wininet::INTERNET_FLAG_NO_AUTO_REDIRECT;
+    flags |= https ? wininet::INTERNET_FLAG_SECURE : wininet::INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS;
+
+    const Text objectName = UrlPath(url);
+    wininet::HINTERNET request = wininet::HttpOpenRequestA(connection, verb.c_str(), objectName.c_str(), "HTTP/1.1",
+                                                           nullptr, nullptr, flags, 0);
+    if (!request) return {};
+
+    CompleteHeaderBlock(headers, url, cookiesGiven ? *options.cookies : Text{});
+
+    const auto headerLength = static_cast<wininet::DWORD>(headers.size());
+    if (method == 0) {
+        wininet::HttpSendRequestA(request, headers.c_str(), headerLength, nullptr, 0);
+    } else {
+        if (bodyBytes.empty()) bodyBytes = TextToBytes(options.bodyText.value_or(Text{}));
+        wininet::HttpSendRequestA(request, headers.c_str(), headerLength, bodyBytes.empty() ? nullptr : bodyBytes.data(),
+                                  static_cast<wininet::DWORD>(bodyBytes.size()));
+    }
+
+    ByteSet body;
+    while (true) {
+        std::array<std::uint8_t, kReadSize> buffer{};
+        wininet::DWORD bytesRead = 0;
+        wininet::InternetReadFile(request, buffer.data(), kReadSize, &bytesRead);
+        if (bytesRead == 0) break;
+        body.insert(body.end(), buffer.begin(), buffer.begin() + bytesRead);
+    }
+
+    rawHeaders = QueryRawHeaders(request);
+
+    wininet::InternetCloseHandle(request);
+    wininet::InternetCloseHandle(connection);
+    wininet::InternetCloseHandle(internet);
+
+    responseCookies = HarvestCookies(rawHeaders);
+    if (cookiesGiven) MergeCookies(*options.cookies, responseCookies);
+
+    // A stopped worker gets no page, even one that had arrived in part.
+    if (platform::CurrentWorkerStopped()) return {};
+    return body;
+}
+
+Text FetchPageText(const Text& url) { return BytesToText(WebRequest(url)); }
+
+}  // namespace velloran
