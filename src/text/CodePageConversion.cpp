@@ -19,6 +19,7 @@ using platform::CP_UTF8;
 // UTF-16 units held in a byte set, low byte first; an odd last byte is not a unit.
 std::u16string UnitsFromBytes(const ByteSet& bytes) {
     std::u16string units(bytes.size() / 2, u'\0');
+    if (units.empty()) return units;
     if constexpr (std::endian::native == std::endian::little) {
         std::memcpy(units.data(), bytes.data(), units.size() * 2);
     } else {
@@ -31,6 +32,7 @@ std::u16string UnitsFromBytes(const ByteSet& bytes) {
 
 // Copies `count` units into the front of `bytes`, low byte first.
 void StoreUnits(const char16_t* units, std::size_t count, ByteSet& bytes) {
+    if (count == 0) return;
     if constexpr (std::endian::native == std::endian::little) {
         std::memcpy(bytes.data(), units, count * 2);
     } else {
