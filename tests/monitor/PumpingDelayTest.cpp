@@ -38,7 +38,7 @@ TEST(PumpingDelayUnits, DueTimeFollowsTheUnitTable) {
         {std::nullopt, -20, 1, 200'000},
     };
     for (const UnitCase& c : cases) {
-        SCOPED_TRACE(testing::Message() << "unit " << (c.unit ? *c.unit : -999) << " amount " << c.amount);
+        SCOPED_TRACE(::testing::Message() << "unit " << (c.unit ? *c.unit : -999) << " amount " << c.amount);
         EXPECT_EQ(MillisecondsPerDelayUnit(c.unit), c.millisecondsPerUnit);
         EXPECT_EQ(DelayDueTime(c.amount, c.unit), c.dueTime);
     }
