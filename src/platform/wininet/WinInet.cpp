@@ -495,6 +495,8 @@ HINTERNET InternetOpenA(const char* agent, DWORD accessType, const char* proxyNa
     HandleSettings settings;
     settings.kind = Kind::Internet;
     settings.agent = agent ? agent : "";
+    // The agent is one header value: a line break in it must not start a header line of its own.
+    settings.agent = settings.agent.substr(0, settings.agent.find_first_of("\r\n"));
     if (accessType == INTERNET_OPEN_TYPE_PROXY) {
         settings.proxies = SplitList(proxyName);
         if (settings.proxies.empty()) return nullptr;
