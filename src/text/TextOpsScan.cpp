@@ -1,12 +1,30 @@
 #include "text/TextOpsScan.h"
 
+#include <bit>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+// The fast scans read a text in blocks of 64 bytes. For each block they build bit masks (bit i
+// for byte i of the block): the bytes of 0x80 and above, the bytes that are the second byte of a
+// character, and the bytes where a match could begin. Which bytes are second bytes follows from
+// the high-byte mask and one carried bit (does the block begin with the second byte of a
+// character that began in the block before), so the character structure is known for every
+// block without stepping through it byte by byte. Texts shorter than a block, and the last bytes
+// of every text, go through the one-character-at-a-time loops, which are also the reference the
+// block scans are tested against.
 
 namespace velloran::scan {
 
 namespace {
 
+constexpr std::size_t kBlock = 64;
+
 constexpr std::uint8_t FoldByte(std::uint8_t b) { return (b >= 'A' && b <= 'Z') ? static_cast<std::uint8_t>(b + 0x20) : b; }
+
+constexpr bool IsLetter(std::uint8_t b) { return (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z'); }
 
 bool MatchesAt(Bytes hay, std::size_t at, Bytes needle, bool fold) {
     if (!fold) return std::memcmp(hay.data() + at, needle.data(), needle.size()) == 0;
@@ -16,7 +34,195 @@ bool MatchesAt(Bytes hay, std::size_t at, Bytes needle, bool fold) {
     return true;
 }
 
+bool IsSpaceAt(Bytes bytes, std::size_t at, std::size_t length) {
+    return bytes[at] == 0x20 || (length == 2 && bytes[at] == 0xA1 && bytes[at + 1] == 0xA1);
+}
+
+// ---- 64-byte block masks ---------------------------------------------------------------------
+
+#if defined(__SSE2__)
+
+struct Block {
+    __m128i v[4];
+    explicit Block(const std::uint8_t* p) {
+#pragma GCC unroll 4
+        for (int k = 0; k < 4; ++k) v[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+    }
+};
+
+inline std::uint64_t Gather(__m128i a, __m128i b, __m128i c, __m128i d) {
+    return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(a))) |
+           static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(b))) << 16 |
+           static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(c))) << 32 |
+           static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(d))) << 48;
+}
+
+inline std::uint64_t HighMask(const Block& b) { return Gather(b.v[0], b.v[1], b.v[2], b.v[3]); }
+
+inline bool AllAscii(const Block& b) {
+    return _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(b.v[0], b.v[1]), _mm_or_si128(b.v[2], b.v[3]))) == 0;
+}
+
+// Compares every byte of a block with one byte value; with `fold` set for a letter, with both of
+// its cases (a letter's two cases differ only in bit 0x20, and no other byte folds onto it).
+class ByteMatcher {
+public:
+    ByteMatcher(std::uint8_t value, bool fold)
+        : fold_(fold && IsLetter(value)),
+          value_(_mm_set1_epi8(static_cast<char>(fold_ ? (value | 0x20) : value))),
+          caseBit_(_mm_set1_epi8(0x20)) {}
+
+    __m128i Lane(__m128i v) const {
+        return _mm_cmpeq_epi8(fold_ ? _mm_or_si128(v, caseBit_) : v, value_);
+    }
+
+private:
+    bool fold_;
+    __m128i value_;
+    __m128i caseBit_;
+};
+
+#else
+
+struct Block {
+    const std::uint8_t* p;
+    explicit Block(const std::uint8_t* bytes) : p(bytes) {}
+};
+
+inline std::uint64_t HighMask(const Block& b) {
+    std::uint64_t mask = 0;
+    for (std::size_t i = 0; i < kBlock; ++i) mask |= static_cast<std::uint64_t>(b.p[i] >> 7) << i;
+    return mask;
+}
+
+inline bool AllAscii(const Block& b) { return HighMask(b) == 0; }
+
+class ByteMatcher {
+public:
+    ByteMatcher(std::uint8_t value, bool fold) : fold_(fold && IsLetter(value)), value_(fold_ ? FoldByte(value) : value) {}
+    bool Matches(std::uint8_t b) const { return (fold_ ? FoldByte(b) : b) == value_; }
+
+private:
+    bool fold_;
+    std::uint8_t value_;
+};
+
+#endif
+
+// Bit i set where `first` matches byte i of the block at `p` and `last` matches byte i of the
+// block at `p + lastOffset`.
+inline std::uint64_t PairMask(const std::uint8_t* p, const Block& block, const ByteMatcher& first,
+                              std::size_t lastOffset, const ByteMatcher& last) {
+#if defined(__SSE2__)
+    const Block shifted(p + lastOffset);
+    __m128i lanes[4];
+#pragma GCC unroll 4
+    for (int k = 0; k < 4; ++k) lanes[k] = _mm_and_si128(first.Lane(block.v[k]), last.Lane(shifted.v[k]));
+    const __m128i any = _mm_or_si128(_mm_or_si128(lanes[0], lanes[1]), _mm_or_si128(lanes[2], lanes[3]));
+    if (_mm_movemask_epi8(any) == 0) return 0;
+    return Gather(lanes[0], lanes[1], lanes[2], lanes[3]);
+#else
+    (void)block;
+    std::uint64_t mask = 0;
+    for (std::size_t i = 0; i < kBlock; ++i) {
+        mask |= static_cast<std::uint64_t>(first.Matches(p[i]) && last.Matches(p[i + lastOffset])) << i;
+    }
+    return mask;
+#endif
+}
+
+// Bit i set where byte i of the block is a space character candidate: 0x20, or 0xA1 followed by
+// 0xA1 (which is the full-width space where the first 0xA1 begins a character).
+inline std::uint64_t SpaceCandidates(const std::uint8_t* p, const Block& block) {
+#if defined(__SSE2__)
+    const Block next(p + 1);
+    const __m128i half = _mm_set1_epi8(0x20);
+    const __m128i full = _mm_set1_epi8(static_cast<char>(0xA1));
+    __m128i lanes[4];
+#pragma GCC unroll 4
+    for (int k = 0; k < 4; ++k) {
+        lanes[k] = _mm_or_si128(_mm_cmpeq_epi8(block.v[k], half),
+                                _mm_and_si128(_mm_cmpeq_epi8(block.v[k], full), _mm_cmpeq_epi8(next.v[k], full)));
+    }
+    const __m128i any = _mm_or_si128(_mm_or_si128(lanes[0], lanes[1]), _mm_or_si128(lanes[2], lanes[3]));
+    if (_mm_movemask_epi8(any) == 0) return 0;
+    return Gather(lanes[0], lanes[1], lanes[2], lanes[3]);
+#else
+    (void)block;
+    std::uint64_t mask = 0;
+    for (std::size_t i = 0; i < kBlock; ++i) {
+        mask |= static_cast<std::uint64_t>(p[i] == 0x20 || (p[i] == 0xA1 && p[i + 1] == 0xA1)) << i;
+    }
+    return mask;
+#endif
+}
+
+// Bit i set where byte i is an ASCII capital.
+inline std::uint64_t CapitalMask(const Block& block) {
+#if defined(__SSE2__)
+    // Signed comparison: bytes of 0x80 and above are negative and fall outside 'A'..'Z'.
+    const __m128i belowA = _mm_set1_epi8('A' - 1);
+    const __m128i aboveZ = _mm_set1_epi8('Z' + 1);
+    __m128i lanes[4];
+#pragma GCC unroll 4
+    for (int k = 0; k < 4; ++k) {
+        lanes[k] = _mm_and_si128(_mm_cmpgt_epi8(block.v[k], belowA), _mm_cmplt_epi8(block.v[k], aboveZ));
+    }
+    return Gather(lanes[0], lanes[1], lanes[2], lanes[3]);
+#else
+    std::uint64_t mask = 0;
+    for (std::size_t i = 0; i < kBlock; ++i) mask |= static_cast<std::uint64_t>(block.p[i] >= 'A' && block.p[i] <= 'Z') << i;
+    return mask;
+#endif
+}
+
+// ---- character structure of a block ----------------------------------------------------------
+
+constexpr std::uint64_t kEvenBits = 0x5555555555555555ULL;
+
+// The second bytes of the characters in a block, from its high-byte mask. `carry` is 1 when byte 0
+// is the second byte of a character begun before the block; it is updated for the next block.
+//
+// A byte after a byte below 0x80 always begins a character, so every maximal run of high bytes
+// begins at a character boundary (at byte 1 when byte 0 is a carried second byte). Inside a run
+// the characters begin at the run's start, start + 2, and so on. Adding each run's starting bit
+// for the runs that start on an odd bit clears exactly those runs, which separates the runs by
+// the parity of their start; the lead bytes are then the bits of the run's own parity.
+inline std::uint64_t SecondBytes(std::uint64_t high, std::uint64_t& carry) {
+    const std::uint64_t runs = high & ~carry;
+    const std::uint64_t starts = runs & ~(runs << 1);
+    const std::uint64_t oddStarted = runs & ~(runs + (starts & ~kEvenBits));
+    const std::uint64_t evenStarted = runs & ~oddStarted;
+    const std::uint64_t leads = (evenStarted & kEvenBits) | (oddStarted & ~kEvenBits);
+    const std::uint64_t seconds = (leads << 1) | carry;
+    carry = leads >> 63;
+    return seconds;
+}
+
+// Only the carry out of a block: byte 63 begins a character when it ends a run of high bytes of
+// odd length that started at a boundary, or when the whole block is high bytes and byte 0 was a
+// carried second byte (then byte 63 is at an odd distance from the first lead, byte 1).
+inline std::uint64_t CarryOut(std::uint64_t high, std::uint64_t carry) {
+    if ((high >> 63) == 0) return 0;
+    const std::uint64_t lows = ~high;
+    if (lows == 0) return carry;
+    const int runLength = std::countl_zero(lows);
+    return static_cast<std::uint64_t>(runLength & 1);
+}
+
+// The second-byte mask of the block, fast for all-ASCII blocks.
+inline std::uint64_t BlockSecondBytes(const Block& block, std::uint64_t& carry) {
+    if (AllAscii(block)) {
+        const std::uint64_t seconds = carry;
+        carry = 0;
+        return seconds;
+    }
+    return SecondBytes(HighMask(block), carry);
+}
+
 }  // namespace
+
+// ---- searches ---------------------------------------------------------------------------------
 
 std::size_t FindAtBoundarySimple(Bytes hay, std::size_t from, Bytes needle, bool fold) {
     if (needle.size() > hay.size()) return kNotFound;
@@ -28,13 +234,47 @@ std::size_t FindAtBoundarySimple(Bytes hay, std::size_t from, Bytes needle, bool
 }
 
 std::size_t FindAtBoundary(Bytes hay, std::size_t from, Bytes needle, bool fold) {
-    return FindAtBoundarySimple(hay, from, needle, fold);
+    const std::size_t m = needle.size();
+    if (m > hay.size() || from > hay.size() - m) return kNotFound;
+    const std::uint8_t* p = hay.data();
+    const ByteMatcher first(needle[0], fold);
+    const ByteMatcher last(needle[m - 1], fold);
+    std::size_t pos = from;
+    std::uint64_t carry = 0;
+    // A block of candidate starts needs its 64 bytes and the needle's length beyond them.
+    while (hay.size() - pos >= kBlock + m - 1) {
+        const Block block(p + pos);
+        std::uint64_t candidates = PairMask(p + pos, block, first, m - 1, last);
+        const std::uint64_t seconds = BlockSecondBytes(block, carry);
+        candidates &= ~seconds;
+        while (candidates != 0) {
+            const std::size_t at = pos + static_cast<std::size_t>(std::countr_zero(candidates));
+            if (MatchesAt(hay, at, needle, fold)) return at;
+            candidates &= candidates - 1;
+        }
+        pos += kBlock;
+    }
+    return FindAtBoundarySimple(hay, pos + carry, needle, fold);
 }
 
 SpaceHit FindSpace(Bytes bytes, std::size_t from) {
-    for (std::size_t at = from; at < bytes.size(); at += CharLength(bytes, at)) {
-        if (bytes[at] == 0x20) return {at, 1};
-        if (bytes[at] == 0xA1 && at + 1 < bytes.size() && bytes[at + 1] == 0xA1) return {at, 2};
+    const std::uint8_t* p = bytes.data();
+    std::size_t pos = from;
+    std::uint64_t carry = 0;
+    while (pos < bytes.size() && bytes.size() - pos > kBlock) {  // one byte beyond the block for 0xA1 0xA1
+        const Block block(p + pos);
+        std::uint64_t candidates = SpaceCandidates(p + pos, block);
+        const std::uint64_t seconds = BlockSecondBytes(block, carry);
+        candidates &= ~seconds;
+        if (candidates != 0) {
+            const std::size_t at = pos + static_cast<std::size_t>(std::countr_zero(candidates));
+            return {at, bytes[at] == 0x20 ? std::size_t{1} : std::size_t{2}};
+        }
+        pos += kBlock;
+    }
+    for (std::size_t at = pos + carry; at < bytes.size(); at += CharLength(bytes, at)) {
+        const std::size_t length = CharLength(bytes, at);
+        if (IsSpaceAt(bytes, at, length)) return {at, length};
     }
     return {};
 }
@@ -42,22 +282,45 @@ SpaceHit FindSpace(Bytes bytes, std::size_t from) {
 std::size_t SkipLeadingSpaces(Bytes bytes) {
     std::size_t at = 0;
     while (at < bytes.size()) {
-        if (bytes[at] == 0x20) {
-            at += 1;
-        } else if (bytes[at] == 0xA1 && at + 1 < bytes.size() && bytes[at + 1] == 0xA1) {
-            at += 2;
-        } else {
-            break;
-        }
+        const std::size_t length = CharLength(bytes, at);
+        if (!IsSpaceAt(bytes, at, length)) break;
+        at += length;
     }
     return at;
 }
 
+namespace {
+
+// The first character boundary at or after `target`, counting from `from` (a boundary).
+std::size_t BoundaryAtOrAfter(Bytes bytes, std::size_t from, std::size_t target) {
+    const std::uint8_t* p = bytes.data();
+    std::size_t pos = from;
+    std::uint64_t carry = 0;
+    while (target > pos && target - pos >= kBlock) {
+        const Block block(p + pos);
+        carry = AllAscii(block) ? 0 : CarryOut(HighMask(block), carry);
+        pos += kBlock;
+    }
+    std::size_t at = pos + carry;
+    while (at < target) at += CharLength(bytes, at);
+    return at;
+}
+
+}  // namespace
+
 std::size_t EndBeforeTrailingSpaces(Bytes bytes, std::size_t begin) {
-    std::size_t end = begin;
-    for (std::size_t at = begin; at < bytes.size();) {
+    // Every trailing space lies inside the final run of 0x20 and 0xA1 bytes; only that run needs
+    // its character boundaries, and the scan reaches it block by block.
+    std::size_t runStart = bytes.size();
+    while (runStart > begin && (bytes[runStart - 1] == 0x20 || bytes[runStart - 1] == 0xA1)) --runStart;
+    if (runStart == bytes.size()) return bytes.size();
+    const std::size_t boundary = BoundaryAtOrAfter(bytes, begin, runStart);
+    // The character before the run (or the one the run's first byte completes) ends with a byte
+    // that is neither 0x20 nor 0xA1, so it is no space.
+    std::size_t end = boundary == runStart ? runStart : runStart + 1;
+    for (std::size_t at = boundary; at < bytes.size();) {
         const std::size_t length = CharLength(bytes, at);
-        const bool space = bytes[at] == 0x20 || (length == 2 && bytes[at] == 0xA1 && bytes[at + 1] == 0xA1);
+        const bool space = IsSpaceAt(bytes, at, length);
         at += length;
         if (!space) end = at;
     }
@@ -66,7 +329,21 @@ std::size_t EndBeforeTrailingSpaces(Bytes bytes, std::size_t begin) {
 
 void LowerSingleByteCapitals(Text& text) {
     const Bytes bytes = BytesOf(text);
-    for (std::size_t at = 0; at < bytes.size(); at += CharLength(bytes, at)) {
+    const std::uint8_t* p = bytes.data();
+    std::size_t pos = 0;
+    std::uint64_t carry = 0;
+    while (bytes.size() - pos >= kBlock) {
+        const Block block(p + pos);
+        std::uint64_t capitals = CapitalMask(block);
+        const std::uint64_t seconds = BlockSecondBytes(block, carry);
+        capitals &= ~seconds;
+        while (capitals != 0) {
+            text[pos + static_cast<std::size_t>(std::countr_zero(capitals))] += 0x20;
+            capitals &= capitals - 1;
+        }
+        pos += kBlock;
+    }
+    for (std::size_t at = pos + carry; at < bytes.size(); at += CharLength(bytes, at)) {
         if (bytes[at] >= 'A' && bytes[at] <= 'Z') text[at] = static_cast<char>(bytes[at] + 0x20);
     }
 }

@@ -146,5 +146,37 @@ TEST(TextReference, NumbersMatchReference) {
     }
 }
 
+// Long runs of two-byte characters put a lead byte on every offset of a 64-byte block, so the
+// second byte that opens a block (and a block of nothing but high bytes, or nothing but ASCII)
+// is reached with both parities.
+TEST(TextReference, LongRunsOfTwoByteCharactersKeepTheirParity) {
+    const std::vector<Text> prefixes = {"", "a", "\x81", "  "};
+    const std::vector<Text> characters = {"\xD6\xD0" /* 中 */, "\x81\x41" /* second byte 'A' */, "\xA1\xA1" /* 　 */};
+    const std::vector<Text> suffixes = {"", " ", "\xA1\xA1", " \xA1\xA1 ", "A", ";x", Text(70, 'A'), Text(70, ' ')};
+    const std::vector<Text> needles = {"A", "a", ";", "\xD0\xD6", "\xD6\xD0", "\x41\x81", " "};
+    for (const Text& prefix : prefixes) {
+        for (const Text& character : characters) {
+            for (int count : {31, 32, 33, 64, 65, 100}) {
+                for (const Text& suffix : suffixes) {
+                    Text text = prefix;
+                    for (int i = 0; i < count; ++i) text += character;
+                    text += suffix;
+                    SCOPED_TRACE("text '" + Show(text) + "'");
+                    ASSERT_EQ(TrimSpaces(text), reference::TrimSpaces(text));
+                    ASSERT_EQ(RemoveAllSpaces(text), reference::RemoveAllSpaces(text));
+                    ASSERT_EQ(ToLower(text), reference::ToLower(text));
+                    for (const Text& sought : needles) {
+                        SCOPED_TRACE("sought '" + Show(sought) + "'");
+                        ASSERT_EQ(FindText(text, sought, std::nullopt, true), reference::FindText(text, sought, std::nullopt, true));
+                        ASSERT_EQ(FindTextReverse(text, sought), reference::FindTextReverse(text, sought, std::nullopt, false));
+                        ASSERT_EQ(ReplaceText(text, sought, Text("#"), true), reference::ReplaceText(text, sought, Text("#"), true));
+                        ASSERT_EQ(SplitText(text, sought), reference::SplitText(text, sought));
+                    }
+                }
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace velloran
