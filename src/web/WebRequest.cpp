@@ -54,7 +54,7 @@ Text HarvestCookies(const Text& rawHeaders) {
         if (FindText(line, "Set-Cookie") == -1) continue;
         Text value = FindText(line, ";") != -1 ? ExtractBetween(line, "Set-Cookie:", ";")
                                                : ReplaceText(line, "Set-Cookie:", std::nullopt, false);
-        harvested = ConcatText(harvested, TrimSpaces(value), "; ");
+        harvested = ConcatText(harvested, TrimSpaces(value), Text("; "));
     }
     return TextLeft(harvested, TextLength(harvested) - 2);
 }
