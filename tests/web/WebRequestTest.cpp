@@ -10,6 +10,7 @@
 
 #include "platform/win_threads/WorkerThread.h"
 #include "platform/wininet/CertificateStore.h"
+#include "web/HttplibServer.h"
 #include "web/TestServers.h"
 #include "web/WebRequest.h"
 
@@ -162,6 +163,23 @@ TEST(WebRequestResponse, StatusRedirectsAndBodies) {
 
     EXPECT_EQ(WebRequest(base + "/zero"), Bytes(withZero));
     EXPECT_EQ(FetchPageText(base + "/zero"), "be");
+}
+
+TEST(WebRequestResponse, ChunkedBodyOfManyPiecesArrivesWhole) {
+    // Uneven chunk sizes, so that chunk and read boundaries never line up.
+    std::string page;
+    for (int i = 0; page.size() < 300000; ++i) page += std::string(1 + (i * 37) % 3001, static_cast<char>('a' + i % 26));
+    testing::HttplibServer server([&](httplib::Server& s) {
+        s.Get("/big", [&](const httplib::Request&, httplib::Response& res) {
+            res.set_chunked_content_provider("text/plain", [&](std::size_t offset, httplib::DataSink& sink) {
+                std::size_t n = std::min<std::size_t>(page.size() - offset, 777 + offset % 5000);
+                sink.write(page.data() + offset, n);
+                if (offset + n == page.size()) sink.done();
+                return true;
+            });
+        });
+    });
+    EXPECT_EQ(FetchPageText("http://127.0.0.1:" + std::to_string(server.Port()) + "/big"), page);
 }
 
 TEST(WebRequestResponse, HeadersOverTheBufferAreDroppedButTheBodyStays) {
