@@ -73,66 +73,23 @@ std::int32_t FindTextReverse(const Text& text, const Text& sought, std::optional
     }
     if (regionSize == 0) return -1;
     if (sought.empty()) return 1;
-    // Boundaries are counted from the first byte of the text, so the region is scanned forwards;
-    // every match that lies wholly inside it is a candidate and the last one wins.
-    const Bytes region = scan::BytesOf(text).first(regionSize);
-    const Bytes needle = scan::BytesOf(sought);
-    const bool fold = ignoreCase.value_or(false);
-    std::size_t last = kNotFound;
-    std::size_t from = 0;
-    while (from < region.size()) {
-        const std::size_t hit = scan::FindAtBoundary(region, from, needle, fold);
-        if (hit == kNotFound) break;
-        last = hit;
-        from = hit + scan::CharLength(region, hit);
-    }
-    return last == kNotFound ? -1 : ToPosition(last);
+    // Boundaries are counted from the first byte of the text, so the region is scanned forwards
+    // and the last match that lies wholly inside it wins.
+    const std::size_t hit =
+        scan::FindLastAtBoundary(scan::BytesOf(text).first(regionSize), scan::BytesOf(sought), ignoreCase.value_or(false));
+    return hit == kNotFound ? -1 : ToPosition(hit);
 }
 
 Text ReplaceText(const Text& text, const Text& sought, const std::optional<Text>& replacement, bool caseSensitive) {
     if (text.empty() || sought.empty()) return text;
-    const Bytes bytes = scan::BytesOf(text);
-    const Bytes needle = scan::BytesOf(sought);
-    const std::string_view with = replacement ? View(*replacement) : std::string_view();
-    Text out;
-    std::size_t copied = 0;
-    std::size_t from = 0;
-    bool reserved = false;
-    while (from < bytes.size()) {
-        const std::size_t hit = scan::FindAtBoundary(bytes, from, needle, !caseSensitive);
-        if (hit == kNotFound) break;
-        if (!reserved) {
-            // Sized once for the common case of a replacement no longer than what it replaces.
-            out.reserve(text.size() + (with.size() > needle.size() ? text.size() / 8 : 0));
-            reserved = true;
-        }
-        out.append(text, copied, hit - copied);
-        out.append(with);
-        copied = from = hit + needle.size();
-    }
-    if (copied == 0) return text;
-    out.append(text, copied, Text::npos);
-    return out;
+    return scan::ReplaceAll(text, scan::BytesOf(sought), replacement ? View(*replacement) : std::string_view(),
+                            !caseSensitive);
 }
 
 TextArray SplitText(const Text& text, const Text& separator) {
-    TextArray pieces;
-    if (text.empty()) return pieces;
-    if (separator.empty()) {
-        pieces.push_back(text);
-        return pieces;
-    }
-    const Bytes bytes = scan::BytesOf(text);
-    const Bytes needle = scan::BytesOf(separator);
-    std::size_t pieceStart = 0;
-    while (pieceStart < bytes.size()) {
-        const std::size_t hit = scan::FindAtBoundary(bytes, pieceStart, needle, false);
-        if (hit == kNotFound) break;
-        pieces.emplace_back(text, pieceStart, hit - pieceStart);
-        pieceStart = hit + needle.size();
-    }
-    if (pieceStart < bytes.size()) pieces.emplace_back(text, pieceStart, Text::npos);
-    return pieces;
+    if (text.empty()) return TextArray();
+    if (separator.empty()) return TextArray{text};
+    return scan::SplitAll(text, scan::BytesOf(separator));
 }
 
 Text TrimSpaces(const Text& text) {
@@ -142,26 +99,7 @@ Text TrimSpaces(const Text& text) {
     return text.substr(begin, end - begin);
 }
 
-Text RemoveAllSpaces(const Text& text) {
-    const Bytes bytes = scan::BytesOf(text);
-    Text out;
-    std::size_t copied = 0;
-    std::size_t from = 0;
-    bool reserved = false;
-    while (true) {
-        const scan::SpaceHit hit = scan::FindSpace(bytes, from);
-        if (hit.offset == kNotFound) break;
-        if (!reserved) {
-            out.reserve(text.size());
-            reserved = true;
-        }
-        out.append(text, copied, hit.offset - copied);
-        copied = from = hit.offset + hit.length;
-    }
-    if (copied == 0) return text;
-    out.append(text, copied, Text::npos);
-    return out;
-}
+Text RemoveAllSpaces(const Text& text) { return scan::RemoveSpaces(text); }
 
 Text ToLower(const Text& text) {
     Text out = text;

@@ -34,6 +34,23 @@ bool MatchesAt(Bytes hay, std::size_t at, Bytes needle, bool fold) {
     return true;
 }
 
+// The check of a block-scan candidate, whose first and last bytes already matched.
+inline bool MiddleMatchesAt(const std::uint8_t* at, Bytes needle, bool fold) {
+    const std::size_t m = needle.size();
+    if (m <= 2) return true;
+    if (!fold) {
+        if (m > 18) return std::memcmp(at + 1, needle.data() + 1, m - 2) == 0;
+        for (std::size_t k = 1; k + 1 < m; ++k) {
+            if (at[k] != needle[k]) return false;
+        }
+        return true;
+    }
+    for (std::size_t k = 1; k + 1 < m; ++k) {
+        if (FoldByte(at[k]) != FoldByte(needle[k])) return false;
+    }
+    return true;
+}
+
 bool IsSpaceAt(Bytes bytes, std::size_t at, std::size_t length) {
     return bytes[at] == 0x20 || (length == 2 && bytes[at] == 0xA1 && bytes[at + 1] == 0xA1);
 }
@@ -224,6 +241,80 @@ inline std::uint64_t BlockSecondBytes(const Block& block, std::uint64_t& carry) 
 
 // ---- searches ---------------------------------------------------------------------------------
 
+namespace {
+
+// What a visitor wants after a match.
+enum class After {
+    kStop,         // no further match is wanted
+    kOverlapping,  // the next match may begin at the next character
+    kPastMatch,    // the scan goes on right after the matched bytes, which begin a character
+};
+
+// Calls visit(at) for each match of `needle` at a character boundary from `from` on, left to right.
+// After kPastMatch the byte after the match counts as a character boundary even when the matched
+// bytes end with a lead byte that the text pairs with its next byte (a needle that ends in half a
+// character); the scan then begins its boundary count afresh from there.
+template <class Visit>
+void ForEachMatch(Bytes hay, std::size_t from, Bytes needle, bool fold, Visit visit) {
+    const std::size_t m = needle.size();
+    if (m > hay.size() || from > hay.size() - m) return;
+    // The matched bytes equal the needle, so the character structure inside a match is the
+    // needle's own: when the needle ends on a boundary, so does every match of it, and the
+    // boundary count can simply go on.
+    // (A needle whose last byte is a lead byte ends in half a character.)
+    std::size_t needleEnd = 0;
+    while (needleEnd < m) needleEnd += needle[needleEnd] >= 0x80 ? 2 : 1;
+    const bool needleIsWhole = needleEnd == m;
+
+    const std::uint8_t* p = hay.data();
+    const ByteMatcher first(needle[0], fold);
+    const ByteMatcher last(needle[m - 1], fold);
+    std::size_t pos = from;
+    std::size_t nextAllowed = from;  // no match may begin before this offset
+    std::uint64_t carry = 0;
+    // A block of candidate starts needs its 64 bytes and the needle's length beyond them.
+    while (hay.size() - pos >= kBlock + m - 1) {
+        const Block block(p + pos);
+        std::uint64_t candidates = PairMask(p + pos, block, first, m - 1, last);
+        candidates &= ~BlockSecondBytes(block, carry);
+        bool restarted = false;
+        while (candidates != 0) {
+            const std::size_t at = pos + static_cast<std::size_t>(std::countr_zero(candidates));
+            candidates &= candidates - 1;
+            if (at < nextAllowed || !MiddleMatchesAt(p + at, needle, fold)) continue;
+            const After after = visit(at);
+            if (after == After::kStop) return;
+            if (after == After::kPastMatch) {
+                nextAllowed = at + m;
+                if (!needleIsWhole) {
+                    pos = nextAllowed;
+                    carry = 0;
+                    restarted = true;
+                    break;
+                }
+            }
+        }
+        if (!restarted) pos += kBlock;
+    }
+    // The last bytes, one character at a time, from the first boundary the block scan left off at.
+    std::size_t at = pos + carry;
+    while (at < nextAllowed) at += CharLength(hay, at);
+    const std::size_t lastStart = hay.size() - m;
+    while (at <= lastStart && at < hay.size()) {
+        if (MatchesAt(hay, at, needle, fold)) {
+            const After after = visit(at);
+            if (after == After::kStop) return;
+            if (after == After::kPastMatch) {
+                at += m;
+                continue;
+            }
+        }
+        at += CharLength(hay, at);
+    }
+}
+
+}  // namespace
+
 std::size_t FindAtBoundarySimple(Bytes hay, std::size_t from, Bytes needle, bool fold) {
     if (needle.size() > hay.size()) return kNotFound;
     const std::size_t last = hay.size() - needle.size();
@@ -234,49 +325,132 @@ std::size_t FindAtBoundarySimple(Bytes hay, std::size_t from, Bytes needle, bool
 }
 
 std::size_t FindAtBoundary(Bytes hay, std::size_t from, Bytes needle, bool fold) {
-    const std::size_t m = needle.size();
-    if (m > hay.size() || from > hay.size() - m) return kNotFound;
-    const std::uint8_t* p = hay.data();
-    const ByteMatcher first(needle[0], fold);
-    const ByteMatcher last(needle[m - 1], fold);
-    std::size_t pos = from;
-    std::uint64_t carry = 0;
-    // A block of candidate starts needs its 64 bytes and the needle's length beyond them.
-    while (hay.size() - pos >= kBlock + m - 1) {
-        const Block block(p + pos);
-        std::uint64_t candidates = PairMask(p + pos, block, first, m - 1, last);
-        const std::uint64_t seconds = BlockSecondBytes(block, carry);
-        candidates &= ~seconds;
-        while (candidates != 0) {
-            const std::size_t at = pos + static_cast<std::size_t>(std::countr_zero(candidates));
-            if (MatchesAt(hay, at, needle, fold)) return at;
-            candidates &= candidates - 1;
-        }
-        pos += kBlock;
-    }
-    return FindAtBoundarySimple(hay, pos + carry, needle, fold);
+    std::size_t found = kNotFound;
+    ForEachMatch(hay, from, needle, fold, [&](std::size_t at) {
+        found = at;
+        return After::kStop;
+    });
+    return found;
 }
 
-SpaceHit FindSpace(Bytes bytes, std::size_t from) {
+std::size_t FindLastAtBoundary(Bytes hay, Bytes needle, bool fold) {
+    std::size_t found = kNotFound;
+    ForEachMatch(hay, 0, needle, fold, [&](std::size_t at) {
+        found = at;
+        return After::kOverlapping;
+    });
+    return found;
+}
+
+namespace {
+
+// Builds a text from a source text by dropping or replacing marked spans, left to right. When no
+// replacement is longer than its span the result is made in place: one copy of the whole source,
+// then each kept run moves left over what was dropped. Otherwise the runs are appended.
+class SpanRewriter {
+public:
+    SpanRewriter(const Text& source, bool shrinking) : source_(source), shrinking_(shrinking) {}
+
+    void Replace(std::size_t at, std::size_t length, std::string_view replacement) {
+        if (!started_) Start();
+        if (shrinking_) {
+            char* data = out_.data();
+            if (written_ != kept_) std::memmove(data + written_, data + kept_, at - kept_);
+            written_ += at - kept_;
+            if (!replacement.empty()) std::memcpy(data + written_, replacement.data(), replacement.size());
+            written_ += replacement.size();
+        } else {
+            out_.append(source_.data() + kept_, at - kept_);
+            out_.append(replacement);
+        }
+        kept_ = at + length;
+    }
+
+    Text Finish() {
+        if (!started_) return source_;
+        if (shrinking_) {
+            char* data = out_.data();
+            std::memmove(data + written_, data + kept_, source_.size() - kept_);
+            out_.resize(written_ + (source_.size() - kept_));
+        } else {
+            out_.append(source_.data() + kept_, source_.size() - kept_);
+        }
+        return std::move(out_);
+    }
+
+private:
+    void Start() {
+        started_ = true;
+        if (shrinking_) {
+            out_ = source_;
+        } else {
+            out_.reserve(source_.size() + source_.size() / 8);
+        }
+    }
+
+    const Text& source_;
+    const bool shrinking_;
+    bool started_ = false;
+    Text out_;
+    std::size_t kept_ = 0;     // source offset of the first byte not yet placed
+    std::size_t written_ = 0;  // result length so far (in-place mode)
+};
+
+}  // namespace
+
+Text ReplaceAll(const Text& text, Bytes needle, std::string_view replacement, bool fold) {
+    SpanRewriter rewriter(text, replacement.size() <= needle.size());
+    ForEachMatch(BytesOf(text), 0, needle, fold, [&](std::size_t at) {
+        rewriter.Replace(at, needle.size(), replacement);
+        return After::kPastMatch;
+    });
+    return rewriter.Finish();
+}
+
+TextArray SplitAll(const Text& text, Bytes separator) {
+    TextArray pieces;
+    std::size_t pieceStart = 0;
+    ForEachMatch(BytesOf(text), 0, separator, false, [&](std::size_t at) {
+        pieces.emplace_back(text.data() + pieceStart, at - pieceStart);
+        pieceStart = at + separator.size();
+        return After::kPastMatch;
+    });
+    if (pieceStart < text.size()) pieces.emplace_back(text.data() + pieceStart, text.size() - pieceStart);
+    return pieces;
+}
+
+namespace {
+
+// Calls visit(at, length) for each space character (0x20, or the full-width 0xA1 0xA1).
+template <class Visit>
+void ForEachSpace(Bytes bytes, Visit visit) {
     const std::uint8_t* p = bytes.data();
-    std::size_t pos = from;
+    std::size_t pos = 0;
     std::uint64_t carry = 0;
-    while (pos < bytes.size() && bytes.size() - pos > kBlock) {  // one byte beyond the block for 0xA1 0xA1
+    while (bytes.size() - pos > kBlock) {  // one byte beyond the block for 0xA1 0xA1
         const Block block(p + pos);
         std::uint64_t candidates = SpaceCandidates(p + pos, block);
-        const std::uint64_t seconds = BlockSecondBytes(block, carry);
-        candidates &= ~seconds;
-        if (candidates != 0) {
+        candidates &= ~BlockSecondBytes(block, carry);
+        while (candidates != 0) {
             const std::size_t at = pos + static_cast<std::size_t>(std::countr_zero(candidates));
-            return {at, bytes[at] == 0x20 ? std::size_t{1} : std::size_t{2}};
+            candidates &= candidates - 1;
+            visit(at, bytes[at] == 0x20 ? std::size_t{1} : std::size_t{2});
         }
         pos += kBlock;
     }
-    for (std::size_t at = pos + carry; at < bytes.size(); at += CharLength(bytes, at)) {
+    for (std::size_t at = pos + carry; at < bytes.size();) {
         const std::size_t length = CharLength(bytes, at);
-        if (IsSpaceAt(bytes, at, length)) return {at, length};
+        if (IsSpaceAt(bytes, at, length)) visit(at, length);
+        at += length;
     }
-    return {};
+}
+
+}  // namespace
+
+Text RemoveSpaces(const Text& text) {
+    SpanRewriter rewriter(text, true);
+    ForEachSpace(BytesOf(text), [&](std::size_t at, std::size_t length) { rewriter.Replace(at, length, {}); });
+    return rewriter.Finish();
 }
 
 std::size_t SkipLeadingSpaces(Bytes bytes) {

@@ -34,17 +34,21 @@ inline std::size_t CharLength(Bytes bytes, std::size_t at) {
 // the ASCII letters compare equal to their other case, byte by byte. `needle` must not be empty.
 std::size_t FindAtBoundary(Bytes hay, std::size_t from, Bytes needle, bool fold);
 
-// The same search, one character at a time, without any acceleration: the tail of the fast scan
-// and the yardstick it is measured against.
+// The same search, one character at a time, without any acceleration.
 std::size_t FindAtBoundarySimple(Bytes hay, std::size_t from, Bytes needle, bool fold);
 
-struct SpaceHit {
-    std::size_t offset = kNotFound;
-    std::size_t length = 0;  // 1 for 0x20, 2 for the full-width space 0xA1 0xA1
-};
+// The last match at a character boundary counted from the first byte; matches may overlap.
+std::size_t FindLastAtBoundary(Bytes hay, Bytes needle, bool fold);
 
-// The first space character at or after `from` (a character boundary).
-SpaceHit FindSpace(Bytes bytes, std::size_t from);
+// Every match replaced, left to right, never overlapping; the scan goes on right after each
+// match. `needle` must not be empty.
+Text ReplaceAll(const Text& text, Bytes needle, std::string_view replacement, bool fold);
+
+// The pieces between exact matches of `separator` (not empty); no empty last piece.
+TextArray SplitAll(const Text& text, Bytes separator);
+
+// The text without its space characters (0x20 and the full-width 0xA1 0xA1).
+Text RemoveSpaces(const Text& text);
 
 // The offset of the first character that is not a space.
 std::size_t SkipLeadingSpaces(Bytes bytes);
