@@ -155,6 +155,7 @@ public:
         // that is running on the stopping thread, and that callback takes performMutex.
         stopWatch.reset();
         Detach();
+        easy.reset();  // before the header list and the body it points at
     }
 
     void Detach() noexcept {
