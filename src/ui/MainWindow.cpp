@@ -8,6 +8,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -168,6 +169,17 @@ void MainWindow::BuildControls() {
     setTabOrder(categoryBox_, soundBox_);
     setTabOrder(soundBox_, resultsTable_);
     setTabOrder(resultsTable_, categoryBox_);
+}
+
+// Reached by an Esc that no control took and no shortcut caught, which happens where the window
+// gets keys without being the active window (a desktop without a window manager).
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void MainWindow::CentreOnScreen() {
