@@ -227,14 +227,21 @@ inline std::uint64_t CarryOut(std::uint64_t high, std::uint64_t carry) {
     return static_cast<std::uint64_t>(runLength & 1);
 }
 
-// The second-byte mask of the block, fast for all-ASCII blocks.
-inline std::uint64_t BlockSecondBytes(const Block& block, std::uint64_t& carry) {
+// `candidates` without the block's second bytes, carrying the parity on to the next block. An
+// all-ASCII block has no second byte but perhaps its first; a block without candidates only
+// needs its carry.
+inline std::uint64_t KeepCharacterStarts(const Block& block, std::uint64_t candidates, std::uint64_t& carry) {
     if (AllAscii(block)) {
-        const std::uint64_t seconds = carry;
+        candidates &= ~carry;
         carry = 0;
-        return seconds;
+        return candidates;
     }
-    return SecondBytes(HighMask(block), carry);
+    const std::uint64_t high = HighMask(block);
+    if (candidates == 0) {
+        carry = CarryOut(high, carry);
+        return 0;
+    }
+    return candidates & ~SecondBytes(high, carry);
 }
 
 }  // namespace
@@ -275,8 +282,8 @@ void ForEachMatch(Bytes hay, std::size_t from, Bytes needle, bool fold, Visit vi
     // A block of candidate starts needs its 64 bytes and the needle's length beyond them.
     while (hay.size() - pos >= kBlock + m - 1) {
         const Block block(p + pos);
-        std::uint64_t candidates = PairMask(p + pos, block, first, m - 1, last);
-        candidates &= ~BlockSecondBytes(block, carry);
+        std::uint64_t candidates =
+            KeepCharacterStarts(block, PairMask(p + pos, block, first, m - 1, last), carry);
         bool restarted = false;
         while (candidates != 0) {
             const std::size_t at = pos + static_cast<std::size_t>(std::countr_zero(candidates));
@@ -344,6 +351,25 @@ std::size_t FindLastAtBoundary(Bytes hay, Bytes needle, bool fold) {
 
 namespace {
 
+// Moves `n` bytes from `source` down to `target` (target <= source; the ranges may overlap). The
+// runs between hits are short, so they are moved in 16-byte steps rather than by a library call:
+// each step loads before it stores, and a store never reaches bytes that a later step loads
+// because the target lies below the source. The last 16 bytes are loaded first, before any store.
+inline void MoveDown(char* target, const char* source, std::size_t n) {
+#if defined(__SSE2__)
+    if (n >= 16 && n <= 512) {
+        const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + n - 16));
+        for (std::size_t i = 0; i + 16 <= n; i += 16) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(target + i),
+                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + i)));
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + n - 16), tail);
+        return;
+    }
+#endif
+    std::memmove(target, source, n);
+}
+
 // Builds a text from a source text by dropping or replacing marked spans, left to right. When no
 // replacement is longer than its span the result is made in place: one copy of the whole source,
 // then each kept run moves left over what was dropped. Otherwise the runs are appended.
@@ -351,14 +377,13 @@ class SpanRewriter {
 public:
     SpanRewriter(const Text& source, bool shrinking) : source_(source), shrinking_(shrinking) {}
 
-    void Replace(std::size_t at, std::size_t length, std::string_view replacement) {
+    [[gnu::always_inline]] void Replace(std::size_t at, std::size_t length, std::string_view replacement) {
         if (!started_) Start();
         if (shrinking_) {
             char* data = out_.data();
-            if (written_ != kept_) std::memmove(data + written_, data + kept_, at - kept_);
+            if (written_ != kept_) MoveDown(data + written_, data + kept_, at - kept_);
             written_ += at - kept_;
-            if (!replacement.empty()) std::memcpy(data + written_, replacement.data(), replacement.size());
-            written_ += replacement.size();
+            for (const char c : replacement) data[written_++] = c;
         } else {
             out_.append(source_.data() + kept_, at - kept_);
             out_.append(replacement);
@@ -429,8 +454,7 @@ void ForEachSpace(Bytes bytes, Visit visit) {
     std::uint64_t carry = 0;
     while (bytes.size() - pos > kBlock) {  // one byte beyond the block for 0xA1 0xA1
         const Block block(p + pos);
-        std::uint64_t candidates = SpaceCandidates(p + pos, block);
-        candidates &= ~BlockSecondBytes(block, carry);
+        std::uint64_t candidates = KeepCharacterStarts(block, SpaceCandidates(p + pos, block), carry);
         while (candidates != 0) {
             const std::size_t at = pos + static_cast<std::size_t>(std::countr_zero(candidates));
             candidates &= candidates - 1;
@@ -508,9 +532,7 @@ void LowerSingleByteCapitals(Text& text) {
     std::uint64_t carry = 0;
     while (bytes.size() - pos >= kBlock) {
         const Block block(p + pos);
-        std::uint64_t capitals = CapitalMask(block);
-        const std::uint64_t seconds = BlockSecondBytes(block, carry);
-        capitals &= ~seconds;
+        std::uint64_t capitals = KeepCharacterStarts(block, CapitalMask(block), carry);
         while (capitals != 0) {
             text[pos + static_cast<std::size_t>(std::countr_zero(capitals))] += 0x20;
             capitals &= capitals - 1;

@@ -7,6 +7,8 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <vector>
+#include <algorithm>
 
 #include "text/TextTypes.h"
 
@@ -93,39 +95,45 @@ inline TextArray SplitText(const Text& text, const Text& separator) {
     return pieces;
 }
 
-// The characters of a text, each as its own one- or two-byte text.
-inline TextArray Characters(const Text& text) {
-    TextArray chars;
-    for (std::size_t i = 0; i < text.size(); i += Step(text, i)) chars.push_back(text.substr(i, Step(text, i)));
+// The characters of a text as (offset, length) spans, one step at a time.
+struct CharSpan {
+    std::size_t at, length;
+};
+
+inline std::vector<CharSpan> Characters(const Text& text) {
+    std::vector<CharSpan> chars;
+    for (std::size_t i = 0; i < text.size(); i += Step(text, i)) chars.push_back({i, std::min(Step(text, i), text.size() - i)});
     return chars;
 }
 
-inline bool IsSpace(const Text& c) { return c == " " || c == "\xA1\xA1"; }  // 0xA1 0xA1: the full-width space
+// 0x20, or 0xA1 0xA1 (the full-width space) as one character.
+inline bool IsSpace(const Text& text, CharSpan c) {
+    if (c.length == 1) return text[c.at] == ' ';
+    return Byte(text, c.at) == 0xA1 && Byte(text, c.at + 1) == 0xA1;
+}
 
 inline Text TrimSpaces(const Text& text) {
-    const TextArray chars = Characters(text);
+    const std::vector<CharSpan> chars = Characters(text);
     std::size_t first = 0;
     std::size_t end = chars.size();
-    while (first < end && IsSpace(chars[first])) ++first;
-    while (end > first && IsSpace(chars[end - 1])) --end;
-    Text out;
-    for (std::size_t k = first; k < end; ++k) out += chars[k];
-    return out;
+    while (first < end && IsSpace(text, chars[first])) ++first;
+    while (end > first && IsSpace(text, chars[end - 1])) --end;
+    if (first == end) return Text();
+    return text.substr(chars[first].at, chars[end - 1].at + chars[end - 1].length - chars[first].at);
 }
 
 inline Text RemoveAllSpaces(const Text& text) {
     Text out;
-    for (const Text& c : Characters(text)) {
-        if (!IsSpace(c)) out += c;
+    for (const CharSpan& c : Characters(text)) {
+        if (!IsSpace(text, c)) out.append(text, c.at, c.length);
     }
     return out;
 }
 
 inline Text ToLower(const Text& text) {
-    Text out;
-    for (Text c : Characters(text)) {
-        if (c.size() == 1 && c[0] >= 'A' && c[0] <= 'Z') c[0] = static_cast<char>(c[0] + 0x20);
-        out += c;
+    Text out = text;
+    for (const CharSpan& c : Characters(text)) {
+        if (c.length == 1 && text[c.at] >= 'A' && text[c.at] <= 'Z') out[c.at] = static_cast<char>(text[c.at] + 0x20);
     }
     return out;
 }
@@ -134,15 +142,15 @@ inline Text ToLower(const Text& text) {
 // saturates.
 inline std::int32_t TextToInt(const Text& text) {
     Text narrow;
-    for (const Text& c : Characters(text)) {
-        const unsigned lead = Byte(c, 0);
-        const unsigned trail = c.size() == 2 ? Byte(c, 1) : 0;
+    for (const CharSpan& c : Characters(text)) {
+        const unsigned lead = Byte(text, c.at);
+        const unsigned trail = c.length == 2 ? Byte(text, c.at + 1) : 0;
         if (lead == 0xA3 && trail >= 0xA1 && trail <= 0xFE) {
             narrow += static_cast<char>(trail - 0xA1 + 0x21);
         } else if (lead == 0xA1 && trail == 0xA1) {
             narrow += ' ';
         } else {
-            narrow += c;
+            narrow.append(text, c.at, c.length);
         }
     }
     std::size_t i = 0;
