@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <string>
 
 #include "platform/codepages/CodePages.h"
@@ -16,30 +17,55 @@ using platform::CP_ACP;
 using platform::CP_GBK;
 using platform::CP_UTF8;
 
-// UTF-16 units held in a byte set, low byte first; an odd last byte is not a unit.
-std::u16string UnitsFromBytes(const ByteSet& bytes) {
-    std::u16string units(bytes.size() / 2, u'\0');
-    if (units.empty()) return units;
+// UTF-16 units held in a byte set (low byte first), copied into a work buffer of `extra` more
+// units, which the caller fills; an odd last byte is not a unit.
+std::unique_ptr<char16_t[]> UnitsFromBytes(const ByteSet& bytes, std::size_t& count, std::size_t extra) {
+    count = bytes.size() / 2;
+    std::unique_ptr<char16_t[]> units(new char16_t[count + extra]);  // left uninitialised: all overwritten
+    if (count == 0) return units;
     if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(units.data(), bytes.data(), units.size() * 2);
+        std::memcpy(units.get(), bytes.data(), count * 2);
     } else {
-        for (std::size_t i = 0; i < units.size(); ++i) {
+        for (std::size_t i = 0; i < count; ++i) {
             units[i] = static_cast<char16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
         }
     }
     return units;
 }
 
-// Copies `count` units into the front of `bytes`, low byte first.
-void StoreUnits(const char16_t* units, std::size_t count, ByteSet& bytes) {
-    if (count == 0) return;
+// Units read in place out of a byte set's storage; may_alias tells the compiler that this view of
+// byte storage as units is intended.
+using AliasedUnit [[gnu::may_alias]] = char16_t;
+
+// The byte set's own storage as zero-terminated units, when its byte order and its last unit
+// allow that; null when the units have to be copied first. TextToUtf16 always ends its result in
+// a zero unit, so a page is never copied on its way through.
+const char16_t* ZeroTerminatedUnitsInPlace(const ByteSet& bytes) {
     if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(bytes.data(), units, count * 2);
+        if (bytes.size() >= 2 && bytes.size() % 2 == 0 && bytes[bytes.size() - 1] == 0 &&
+            bytes[bytes.size() - 2] == 0) {
+            return reinterpret_cast<const AliasedUnit*>(bytes.data());
+        }
+    }
+    return nullptr;
+}
+
+// Converts text read as `codePage` into a zeroed byte set of `unitCount` units, low byte first.
+// False when the conversion needs more units than that.
+bool ConvertIntoBytes(std::uint32_t codePage, const Text& text, int unitCount, ByteSet& bytes) {
+    if constexpr (std::endian::native == std::endian::little) {
+        // The byte set's storage takes the units as they are: on this byte order that is the
+        // layout the byte set promises, and nothing reads it as units but through bytes.
+        return platform::MultiByteToWideChar(codePage, 0, text.c_str(), -1, reinterpret_cast<char16_t*>(bytes.data()),
+                                             unitCount) != 0;
     } else {
-        for (std::size_t i = 0; i < count; ++i) {
+        std::unique_ptr<char16_t[]> units(new char16_t[static_cast<std::size_t>(unitCount)]());
+        const bool ok = platform::MultiByteToWideChar(codePage, 0, text.c_str(), -1, units.get(), unitCount) != 0;
+        for (int i = 0; i < unitCount; ++i) {
             bytes[2 * i] = static_cast<std::uint8_t>(units[i] & 0xFF);
             bytes[2 * i + 1] = static_cast<std::uint8_t>(units[i] >> 8);
         }
+        return ok;
     }
 }
 
@@ -55,22 +81,21 @@ std::int32_t Doubled(int count) {
 ByteSet TextToUtf16(const Text& text, std::optional<std::uint32_t> codePage) {
     if (text.empty()) return {};
     const std::uint32_t readAs = codePage.has_value() ? *codePage : CP_UTF8;
-    // The size is the unit count in the ANSI code page. Read as another code page, a text can
-    // need more units than that (the invalid UTF-8 "C0 80" is one unit in code page 936 but two
-    // replacement characters in UTF-8); the conversion would then fail and the whole page would
-    // be lost, so the buffer takes the larger of the two counts.
     const int ansiCount = platform::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    if (ansiCount == 0) return {};
-    const int ownCount =
-        ReadsAsAnsi(readAs) ? ansiCount : platform::MultiByteToWideChar(readAs, 0, text.c_str(), -1, nullptr, 0);
-    const int unitCount = std::max(ansiCount, ownCount);
-    const std::int32_t byteCount = Doubled(unitCount);
+    const std::int32_t byteCount = Doubled(ansiCount);
     if (byteCount == 0) return {};
-
-    std::u16string units(static_cast<std::size_t>(unitCount), u'\0');
-    platform::MultiByteToWideChar(readAs, 0, text.c_str(), -1, units.data(), unitCount);
     ByteSet result = BlankBytes(byteCount);
-    StoreUnits(units.data(), units.size(), result);
+    if (ConvertIntoBytes(readAs, text, ansiCount, result)) return result;
+
+    // The size is the unit count in the ANSI code page, but read as another code page a text can
+    // need more units than that (the invalid UTF-8 "C0 80" is one unit in code page 936 but two
+    // replacement characters in UTF-8). The conversion would then fail and the whole page would
+    // be lost, so the buffer grows to the count in the code page read.
+    const int ownCount = platform::MultiByteToWideChar(readAs, 0, text.c_str(), -1, nullptr, 0);
+    const std::int32_t ownBytes = Doubled(ownCount);
+    if (ownCount <= ansiCount || ownBytes == 0) return result;  // failed for another reason: as it stands
+    result = BlankBytes(ownBytes);
+    ConvertIntoBytes(readAs, text, ownCount, result);
     return result;
 }
 
@@ -79,21 +104,26 @@ Text Utf16ToText(const ByteSet& units, std::optional<std::uint32_t> codePage) {
     const std::uint32_t writeAs = codePage.has_value() ? *codePage : CP_ACP;
     // The units are read up to their first zero unit; one is added in case the data lacks it, so
     // the read can never run past the data.
-    std::u16string wide = UnitsFromBytes(units);
-    wide.push_back(u'\0');
-    const int ansiSize = platform::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    if (ansiSize == 0) return {};
-    // As in TextToUtf16: another code page can need more bytes than the ANSI count allows for
-    // (a character outside code page 936 is one "?" there but up to four bytes in UTF-8).
-    const int ownSize = ReadsAsAnsi(writeAs)
-                            ? ansiSize
-                            : platform::WideCharToMultiByte(writeAs, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    const std::int32_t bufferSize = Doubled(std::max(ansiSize, ownSize));
+    std::size_t count = 0;
+    std::unique_ptr<char16_t[]> copy;
+    const char16_t* wide = ZeroTerminatedUnitsInPlace(units);
+    if (wide == nullptr) {
+        copy = UnitsFromBytes(units, count, 1);
+        copy[count] = u'\0';
+        wide = copy.get();
+    }
+    const int ansiSize = platform::WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    std::int32_t bufferSize = Doubled(ansiSize);
     if (bufferSize == 0) return {};
+    if (!ReadsAsAnsi(writeAs)) {
+        // As in TextToUtf16: another code page can need more bytes than the ANSI count allows for
+        // (a character outside code page 936 is one "?" there but up to four bytes in UTF-8).
+        const int ownSize = platform::WideCharToMultiByte(writeAs, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+        if (ownSize > ansiSize) bufferSize = std::max(bufferSize, Doubled(ownSize));
+    }
 
     Text buffer = BlankText(bufferSize);
-    if (platform::WideCharToMultiByte(writeAs, 0, wide.c_str(), -1, buffer.data(), bufferSize, nullptr, nullptr) ==
-        0) {
+    if (platform::WideCharToMultiByte(writeAs, 0, wide, -1, buffer.data(), bufferSize, nullptr, nullptr) == 0) {
         return {};  // a code page the platform does not know
     }
     buffer.resize(std::strlen(buffer.c_str()));  // the converted characters end at their zero byte
@@ -107,22 +137,21 @@ ByteSet GbkToUtf16(const Text& text) {
     const int unitCount = platform::MultiByteToWideChar(CP_GBK, 0, text.c_str(), -1, nullptr, 0);
     const std::int32_t byteCount = Doubled(unitCount);
     if (byteCount == 0) return {};
-    std::u16string units(static_cast<std::size_t>(unitCount), u'\0');
-    if (platform::MultiByteToWideChar(CP_GBK, 0, text.c_str(), -1, units.data(), unitCount) == 0) return {};
     ByteSet result = BlankBytes(byteCount);
-    StoreUnits(units.data(), units.size(), result);
+    if (!ConvertIntoBytes(CP_GBK, text, unitCount, result)) return {};
     return result;
 }
 
 Text Utf16ToGbk(const ByteSet& units) {
-    const std::u16string wide = UnitsFromBytes(units);
-    if (wide.empty() || wide.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) return {};
-    const int unitCount = static_cast<int>(wide.size());
-    const int size = platform::WideCharToMultiByte(CP_GBK, platform::WC_COMPOSITECHECK, wide.data(), unitCount,
+    std::size_t count = 0;
+    const std::unique_ptr<char16_t[]> wide = UnitsFromBytes(units, count, 0);
+    if (count == 0 || count > static_cast<std::size_t>(std::numeric_limits<int>::max())) return {};
+    const int unitCount = static_cast<int>(count);
+    const int size = platform::WideCharToMultiByte(CP_GBK, platform::WC_COMPOSITECHECK, wide.get(), unitCount,
                                                    nullptr, 0, nullptr, nullptr);
     if (size == 0) return {};
     ByteSet buffer = BlankBytes(size);
-    platform::WideCharToMultiByte(CP_GBK, platform::WC_COMPOSITECHECK, wide.data(), unitCount,
+    platform::WideCharToMultiByte(CP_GBK, platform::WC_COMPOSITECHECK, wide.get(), unitCount,
                                   reinterpret_cast<char*>(buffer.data()), size, nullptr, nullptr);
     return BytesToText(buffer);
 }

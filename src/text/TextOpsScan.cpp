@@ -13,8 +13,8 @@
 // the high-byte mask and one carried bit (does the block begin with the second byte of a
 // character that began in the block before), so the character structure is known for every
 // block without stepping through it byte by byte. Texts shorter than a block, and the last bytes
-// of every text, go through the one-character-at-a-time loops, which are also the reference the
-// block scans are tested against.
+// of every text, go through plain one-character-at-a-time loops that carry on from the boundary
+// the block scan reached.
 
 namespace velloran::scan {
 
@@ -321,15 +321,6 @@ void ForEachMatch(Bytes hay, std::size_t from, Bytes needle, bool fold, Visit vi
 }
 
 }  // namespace
-
-std::size_t FindAtBoundarySimple(Bytes hay, std::size_t from, Bytes needle, bool fold) {
-    if (needle.size() > hay.size()) return kNotFound;
-    const std::size_t last = hay.size() - needle.size();
-    for (std::size_t at = from; at <= last; at += CharLength(hay, at)) {
-        if (MatchesAt(hay, at, needle, fold)) return at;
-    }
-    return kNotFound;
-}
 
 std::size_t FindAtBoundary(Bytes hay, std::size_t from, Bytes needle, bool fold) {
     std::size_t found = kNotFound;

@@ -34,9 +34,6 @@ inline std::size_t CharLength(Bytes bytes, std::size_t at) {
 // the ASCII letters compare equal to their other case, byte by byte. `needle` must not be empty.
 std::size_t FindAtBoundary(Bytes hay, std::size_t from, Bytes needle, bool fold);
 
-// The same search, one character at a time, without any acceleration.
-std::size_t FindAtBoundarySimple(Bytes hay, std::size_t from, Bytes needle, bool fold);
-
 // The last match at a character boundary counted from the first byte; matches may overlap.
 std::size_t FindLastAtBoundary(Bytes hay, Bytes needle, bool fold);
 
