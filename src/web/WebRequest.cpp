@@ -1,5 +1,6 @@
 #include "web/WebRequest.h"
 
+#include <algorithm>
 #include <array>
 #include <limits>
 
@@ -59,9 +60,27 @@ Text HarvestCookies(const Text& rawHeaders) {
     return TextLeft(harvested, TextLength(harvested) - 2);
 }
 
-}  // namespace
+// A size announced by the server only sizes the first allocation; beyond this the body grows as
+// it arrives, so a false announcement cannot claim memory that never comes.
+constexpr wininet::DWORD kLargestReservation = 64u << 20;
 
-ByteSet WebRequest(const Text& url, const WebRequestOptions& options) {
+void ReserveForAnnouncedLength(const wininet::HINTERNET& request, auto& body) {
+    wininet::DWORD length = 0;
+    wininet::DWORD size = sizeof length;
+    if (wininet::HttpQueryInfoA(request, wininet::HTTP_QUERY_CONTENT_LENGTH | wininet::HTTP_QUERY_FLAG_NUMBER, &length,
+                                &size, nullptr))
+        body.reserve(std::min(length, kLargestReservation));
+}
+
+void AppendBytes(ByteSet& body, const std::uint8_t* bytes, std::size_t n) { body.insert(body.end(), bytes, bytes + n); }
+void AppendBytes(Text& body, const std::uint8_t* bytes, std::size_t n) {
+    body.append(reinterpret_cast<const char*>(bytes), n);
+}
+
+// The whole routine, collecting the body into a ByteSet (WebRequest) or straight into a Text
+// (FetchPageText, which then saves a copy of the page).
+template <class Body>
+Body PerformRequest(const Text& url, const WebRequestOptions& options) {
     // Outputs the caller left out land in these and are dropped.
     Text droppedResponseCookies, droppedHeaders, droppedRawHeaders;
     ByteSet droppedBodyBytes;
@@ -116,13 +135,16 @@ ByteSet WebRequest(const Text& url, const WebRequestOptions& options) {
                                   static_cast<wininet::DWORD>(bodyBytes.size()));
     }
 
-    ByteSet body;
+    Body body;
+    ReserveForAnnouncedLength(request, body);
+    // Only the bytes a read reports are ever taken from the buffer, so one zeroed buffer serves
+    // every read as well as a fresh one would.
+    std::array<std::uint8_t, kReadSize> buffer{};
     while (true) {
-        std::array<std::uint8_t, kReadSize> buffer{};
         wininet::DWORD bytesRead = 0;
         wininet::InternetReadFile(request, buffer.data(), kReadSize, &bytesRead);
         if (bytesRead == 0) break;
-        body.insert(body.end(), buffer.begin(), buffer.begin() + bytesRead);
+        AppendBytes(body, buffer.data(), bytesRead);
     }
 
     rawHeaders = QueryRawHeaders(request);
@@ -139,6 +161,16 @@ ByteSet WebRequest(const Text& url, const WebRequestOptions& options) {
     return body;
 }
 
-Text FetchPageText(const Text& url) { return BytesToText(WebRequest(url)); }
+}  // namespace
+
+ByteSet WebRequest(const Text& url, const WebRequestOptions& options) { return PerformRequest<ByteSet>(url, options); }
+
+Text FetchPageText(const Text& url) {
+    // The same as BytesToText of WebRequest's bytes: the text ends before the first zero byte.
+    Text text = PerformRequest<Text>(url, {});
+    std::size_t zero = text.find('\0');
+    if (zero != Text::npos) text.resize(zero);
+    return text;
+}
 
 }  // namespace velloran

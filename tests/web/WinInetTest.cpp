@@ -193,6 +193,26 @@ TEST(WinInetResponse, HeaderQueryWritesNothingWhenTheBufferIsTooSmall) {
     EXPECT_EQ(n, 0u);
 }
 
+TEST(WinInetRequest, TwoRequestsOpenOnOneThreadEachGetTheirOwnResponse) {
+    RawListener server([](const std::string& request) { return HttpResponse("200 OK", "", "body of " + Path(request)); });
+    HINTERNET internet = InternetOpenA("a", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+    HINTERNET connection = InternetConnectA(internet, "127.0.0.1", static_cast<INTERNET_PORT>(server.Port()), nullptr,
+                                            nullptr, INTERNET_SERVICE_HTTP, 0, 0);
+    HINTERNET first = HttpOpenRequestA(connection, "GET", "/first", nullptr, nullptr, nullptr, 0, 0);
+    HINTERNET second = HttpOpenRequestA(connection, "GET", "/second", nullptr, nullptr, nullptr, 0, 0);
+    ASSERT_TRUE(HttpSendRequestA(first, nullptr, 0, nullptr, 0));
+    ASSERT_TRUE(HttpSendRequestA(second, nullptr, 0, nullptr, 0));
+    auto readAll = [](const HINTERNET& request) {
+        std::string body;
+        char piece[4];
+        DWORD n = 0;
+        while (InternetReadFile(request, piece, sizeof piece, &n) && n > 0) body.append(piece, n);
+        return body;
+    };
+    EXPECT_EQ(readAll(second), "body of /second");
+    EXPECT_EQ(readAll(first), "body of /first");
+}
+
 TEST(WinInetFailure, RefusedAndSilentServersFailInBoundedTime) {
     {
         RequestSpec spec;

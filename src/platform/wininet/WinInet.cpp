@@ -21,6 +21,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// Body bytes buffered ahead of the reader before libcurl is asked to hold back: as soon as any
+// are, so that at most one piece of libcurl's (16 KB) waits here.
+constexpr std::size_t kPendingLimit = 1;
+
 // libcurl's process-wide set-up, done once before the first handle exists.
 void EnsureCurlInitialised() {
     static const CURLcode initialised = curl_global_init(CURL_GLOBAL_DEFAULT);
@@ -142,7 +146,16 @@ struct Timeouts {
 
 enum class Kind { Internet, Connection, Request };
 
-// Everything of one request in flight: its easy handle on its own multi handle, the captured
+// The multi handle that drives the requests of the calling thread, one at a time. It is only the
+// driver: each request has a fresh easy handle whose connection is closed when it ends
+// (CURLOPT_FORBID_REUSE), so nothing carries over from one request to the next. Keeping it saves
+// the set-up of a multi handle (a socket pair and its tables) on every request.
+CURLM* ThreadMulti() {
+    thread_local MultiHandle multi(curl_multi_init());
+    return multi.get();
+}
+
+// Everything of one request in flight: its easy handle on the thread's multi handle, the captured
 // response and the watch on the calling worker's stop token.
 class Transfer {
 public:
@@ -160,7 +173,7 @@ public:
 
     void Detach() noexcept {
         if (attached) {
-            curl_multi_remove_handle(multi.get(), easy.get());
+            curl_multi_remove_handle(multi, easy.get());
             attached = false;
         }
     }
@@ -171,12 +184,12 @@ public:
         Transfer* transfer;
         void operator()() const noexcept {
             { std::lock_guard lock(transfer->performMutex); }
-            curl_multi_wakeup(transfer->multi.get());
+            curl_multi_wakeup(transfer->multi);
         }
     };
 
     EasyHandle easy;
-    MultiHandle multi;
+    CURLM* multi = nullptr;  // the thread's, see ThreadMulti
     HeaderList headerList;
     std::string url;
     std::string agent;
@@ -193,6 +206,7 @@ public:
     long statusCode = 0;
     std::string pending;              // body bytes received and not yet read
     std::size_t pendingOffset = 0;
+    bool paused = false;              // libcurl holds back the body until pending has been read
     bool finished = false;
     CURLcode result = CURLE_OK;
     bool failed = false;              // stopped, timed out or broken
@@ -297,6 +311,11 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) 
     if (t.pendingOffset == t.pending.size()) {
         t.pending.clear();
         t.pendingOffset = 0;
+    } else if (t.pending.size() - t.pendingOffset >= kPendingLimit) {
+        // Enough is waiting to be read: libcurl keeps the rest until the reader has caught up, so
+        // the buffer stays small however large the body is.
+        t.paused = true;
+        return CURL_WRITEFUNC_PAUSE;
     }
     t.pending.append(data, n);
     return n;
@@ -330,20 +349,27 @@ bool Drive(Transfer& t, Ready ready) {
                 Fail(t);
                 return false;
             }
+            if (t.paused) {
+                // Only reached with nothing left to read. Resuming may hand over held-back data at once.
+                t.paused = false;
+                curl_easy_pause(t.easy.get(), CURLPAUSE_CONT);
+            }
             int running = 0;
-            if (curl_multi_perform(t.multi.get(), &running) != CURLM_OK) {
+            if (curl_multi_perform(t.multi, &running) != CURLM_OK) {
                 Fail(t);
                 return false;
             }
         }
         int queued = 0;
-        while (CURLMsg* msg = curl_multi_info_read(t.multi.get(), &queued)) {
-            if (msg->msg == CURLMSG_DONE && msg->easy_handle == t.easy.get()) {
-                t.finished = true;
-                t.result = msg->data.result;
-                if (t.result != CURLE_OK) t.failed = true;
-                t.Detach();
-            }
+        while (CURLMsg* msg = curl_multi_info_read(t.multi, &queued)) {
+            // Another request open on this thread may end here too: it is marked as its own.
+            Transfer* owner = nullptr;
+            curl_easy_getinfo(msg->easy_handle, CURLINFO_PRIVATE, &owner);
+            if (msg->msg != CURLMSG_DONE || !owner) continue;
+            owner->finished = true;
+            owner->result = msg->data.result;
+            if (owner->result != CURLE_OK) owner->failed = true;
+            owner->Detach();
         }
         if (t.finished) continue;
         if (ready()) return true;
@@ -377,7 +403,7 @@ bool Drive(Transfer& t, Ready ready) {
         } else {
             waitMs = 50;  // the connect time is polled
         }
-        curl_multi_poll(t.multi.get(), nullptr, 0, std::max(waitMs, 1), nullptr);
+        curl_multi_poll(t.multi, nullptr, 0, std::max(waitMs, 1), nullptr);
     }
 }
 
@@ -387,7 +413,8 @@ bool SetUpTransfer(InternetObject& handle, const std::vector<std::string>& block
     auto transfer = std::make_unique<Transfer>();
     Transfer& t = *transfer;
     t.easy.reset(curl_easy_init());
-    t.multi.reset(curl_multi_init());
+    EnsureCurlInitialised();
+    t.multi = ThreadMulti();
     if (!t.easy || !t.multi) return false;
     CURL* e = t.easy.get();
 
@@ -401,6 +428,8 @@ bool SetUpTransfer(InternetObject& handle, const std::vector<std::string>& block
     curl_easy_setopt(e, CURLOPT_URL, t.url.c_str());
     curl_easy_setopt(e, CURLOPT_PATH_AS_IS, 1L);
     curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(e, CURLOPT_FORBID_REUSE, 1L);
+    curl_easy_setopt(e, CURLOPT_DNS_CACHE_TIMEOUT, 0L);
     curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
     // Redirects: an http request may go on to https (INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS), an
     // https request stays on https unless INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTP allows http.
@@ -472,12 +501,13 @@ bool SetUpTransfer(InternetObject& handle, const std::vector<std::string>& block
     }
     if (detail::HasAddedRootCertificates()) curl_easy_setopt(e, CURLOPT_SSL_CTX_FUNCTION, &OnSslContext);
 
+    curl_easy_setopt(e, CURLOPT_PRIVATE, &t);
     curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &OnHeader);
     curl_easy_setopt(e, CURLOPT_HEADERDATA, &t);
     curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &OnBody);
     curl_easy_setopt(e, CURLOPT_WRITEDATA, &t);
 
-    if (curl_multi_add_handle(t.multi.get(), e) != CURLM_OK) return false;
+    if (curl_multi_add_handle(t.multi, e) != CURLM_OK) return false;
     t.attached = true;
     t.lastActivity = Clock::now();
     t.stopToken = CurrentStopToken();
@@ -609,9 +639,28 @@ bool HttpQueryInfoA(const HINTERNET& request, DWORD infoLevel, void* buffer, DWO
         return true;
     }
     std::string text;
-    if (level == HTTP_QUERY_RAW_HEADERS_CRLF) text = t.headerBlock;
-    else if (level == HTTP_QUERY_STATUS_CODE) text = std::to_string(code);
-    else return false;
+    if (level == HTTP_QUERY_RAW_HEADERS_CRLF) {
+        text = t.headerBlock;
+    } else if (level == HTTP_QUERY_STATUS_CODE) {
+        text = std::to_string(code);
+    } else if (level == HTTP_QUERY_CONTENT_LENGTH) {
+        curl_off_t length = -1;
+        curl_easy_getinfo(t.easy.get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+        if (length < 0) return false;
+        if (infoLevel & HTTP_QUERY_FLAG_NUMBER) {
+            if (*bufferLength < sizeof(DWORD) || !buffer) {
+                *bufferLength = sizeof(DWORD);
+                return false;
+            }
+            DWORD value = static_cast<DWORD>(std::min<curl_off_t>(length, 0xFFFFFFFF));
+            std::memcpy(buffer, &value, sizeof value);
+            *bufferLength = sizeof value;
+            return true;
+        }
+        text = std::to_string(length);
+    } else {
+        return false;
+    }
     DWORD needed = static_cast<DWORD>(text.size() + 1);
     if (!buffer || *bufferLength < needed) {
         *bufferLength = needed;

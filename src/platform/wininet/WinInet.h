@@ -48,6 +48,7 @@ inline constexpr DWORD INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS = 0x00004000;
 inline constexpr DWORD INTERNET_FLAG_NEED_FILE = 0x00000010;
 
 // HttpQueryInfoA info levels and modifiers.
+inline constexpr DWORD HTTP_QUERY_CONTENT_LENGTH = 5;
 inline constexpr DWORD HTTP_QUERY_STATUS_CODE = 19;
 inline constexpr DWORD HTTP_QUERY_RAW_HEADERS_CRLF = 22;
 inline constexpr DWORD HTTP_QUERY_FLAG_NUMBER = 0x20000000;
@@ -101,8 +102,9 @@ bool InternetReadFile(const HINTERNET& request, void* buffer, DWORD bytesToRead,
 
 // HTTP_QUERY_RAW_HEADERS_CRLF: the status line and every header line of the final response, each
 // ended by CR LF, zero-ended. When it does not fit in *bufferLength bytes nothing is written, the
-// call fails and *bufferLength is set to the size needed. HTTP_QUERY_STATUS_CODE: the status code
-// as text, or as a DWORD with HTTP_QUERY_FLAG_NUMBER.
+// call fails and *bufferLength is set to the size needed. HTTP_QUERY_STATUS_CODE and
+// HTTP_QUERY_CONTENT_LENGTH: the value as text, or as a DWORD with HTTP_QUERY_FLAG_NUMBER; the
+// content length is known once the headers are in, and only when the response gives one.
 bool HttpQueryInfoA(const HINTERNET& request, DWORD infoLevel, void* buffer, DWORD* bufferLength, DWORD* index);
 
 // Closes the handle and leaves it null; false when it already was null.
