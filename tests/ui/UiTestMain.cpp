@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "LeakSuppressions.h"
+
 #include <cstdlib>
 
 int main(int argc, char** argv) {

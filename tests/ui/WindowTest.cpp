@@ -15,6 +15,10 @@
 #include <gtest/gtest.h>
 
 #include "UiTestSupport.h"
+#if VELLORAN_HAVE_MONITOR
+#include "monitor/CategoryTable.h"
+#include "ui/QtText.h"
+#endif
 #include "ui/ControlFonts.h"
 #include "ui/MainWindow.h"
 #include "ui/PictureButton.h"
@@ -93,6 +97,17 @@ TEST_F(WindowTest, ShowsTheCategoriesColumnsAndCheckBoxTextInOrder) {
     EXPECT_EQ(window.SoundBox().text(), QString::fromUtf8("声音提醒"));
     EXPECT_EQ(window.BannerLabel().text(), QStringLiteral("Velloran"));
 }
+
+#if VELLORAN_HAVE_MONITOR
+// The scan pass picks its page by the combo box's index: item i must be the monitor's category i.
+TEST_F(WindowTest, ComboItemsAreTheMonitorsCategoriesInOrder) {
+    ASSERT_EQ(window.CategoryBox().count(), kCategoryCount);
+    for (int i = 0; i < kCategoryCount; ++i) {
+        EXPECT_EQ(ToText(window.CategoryBox().itemText(i)), Text(CategoryTable[static_cast<std::size_t>(i)].itemText))
+            << "item " << i;
+    }
+}
+#endif
 
 TEST_F(WindowTest, PlacesEveryControlAtItsPositionAndSize) {
     const struct {

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include "LeakSuppressions.h"
+
 #include <chrono>
 #include <cstdlib>
 #include <thread>
