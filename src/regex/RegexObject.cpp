@@ -1,6 +1,7 @@
 #include "regex/RegexObject.h"
 
 #include <bit>
+#include <cstring>
 #include <string>
 
 #include "text/CodePageConversion.h"
@@ -18,8 +19,13 @@ const Text kQuoteMarker = "#\xD2\xFD\xBA\xC5";
 // A code page 936 text as the string the component takes: its UTF-16 units, no zero unit.
 std::u16string ToComponentString(const ByteSet& utf16) {
     std::u16string units(utf16.size() / 2, u'\0');
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        units[i] = static_cast<char16_t>(utf16[2 * i] | utf16[2 * i + 1] << 8);
+    if (units.empty()) return units;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(units.data(), utf16.data(), units.size() * 2);
+    } else {
+        for (std::size_t i = 0; i < units.size(); ++i) {
+            units[i] = static_cast<char16_t>(utf16[2 * i] | utf16[2 * i + 1] << 8);
+        }
     }
     while (!units.empty() && units.back() == u'\0') units.pop_back();
     return units;
@@ -30,9 +36,14 @@ std::u16string ToComponentString(const Text& text) { return ToComponentString(Gb
 // A string from the component back as code page 936 text.
 Text FromComponentString(const std::u16string& units) {
     ByteSet bytes(units.size() * 2);
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        bytes[2 * i] = static_cast<std::uint8_t>(units[i] & 0xFF);
-        bytes[2 * i + 1] = static_cast<std::uint8_t>(units[i] >> 8);
+    if (bytes.empty()) return {};
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(bytes.data(), units.data(), bytes.size());
+    } else {
+        for (std::size_t i = 0; i < units.size(); ++i) {
+            bytes[2 * i] = static_cast<std::uint8_t>(units[i] & 0xFF);
+            bytes[2 * i + 1] = static_cast<std::uint8_t>(units[i] >> 8);
+        }
     }
     return Utf16ToGbk(bytes);
 }

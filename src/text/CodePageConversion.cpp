@@ -123,10 +123,11 @@ Text Utf16ToText(const ByteSet& units, std::optional<std::uint32_t> codePage) {
     }
 
     Text buffer = BlankText(bufferSize);
-    if (platform::WideCharToMultiByte(writeAs, 0, wide, -1, buffer.data(), bufferSize, nullptr, nullptr) == 0) {
-        return {};  // a code page the platform does not know
-    }
-    buffer.resize(std::strlen(buffer.c_str()));  // the converted characters end at their zero byte
+    const int written = platform::WideCharToMultiByte(writeAs, 0, wide, -1, buffer.data(), bufferSize, nullptr, nullptr);
+    if (written == 0) return {};  // a code page the platform does not know
+    // The units went in up to their first zero unit, so the only zero byte written is the last
+    // one: the converted characters end there.
+    buffer.resize(static_cast<std::size_t>(written) - 1);
     return buffer;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <string>
 
 #include "platform/codepages/Cp936Table.h"
 
@@ -11,129 +12,208 @@ namespace {
 constexpr char16_t kReplacementCharacter = 0xFFFD;
 constexpr char16_t kQuestionMark = u'?';
 
-// Where converted units go: counted only (no buffer), or written with a bound. Once the bound is
-// hit the conversion stops and the call fails.
+// Where converted units go. The count-only sink lets the compiler drop the work of finding each
+// unit's value; the writing sink stops the conversion when the buffer is full.
 template <class Unit>
-class Output {
+class CountSink {
 public:
-    Output(Unit* buffer, int capacity) : buffer_(buffer), capacity_(buffer ? static_cast<std::size_t>(capacity) : 0) {}
-
-    bool Put(Unit unit) {
-        if (buffer_ != nullptr) {
-            if (count_ == capacity_) {
-                overflowed_ = true;
-                return false;
-            }
-            buffer_[count_] = unit;
-        }
-        ++count_;
+    bool Reserve(std::size_t n) {
+        count_ += n;
         return true;
     }
-
-    bool Overflowed() const { return overflowed_; }
-    // The Windows result: the count, or 0 for a buffer that was too small or a result too large.
-    int Result() const { return overflowed_ || count_ > 0x7FFFFFFF ? 0 : static_cast<int>(count_); }
+    void Put(Unit) {}
+    std::size_t Count() const { return count_; }
 
 private:
-    Unit* buffer_;
-    std::size_t capacity_;
     std::size_t count_ = 0;
-    bool overflowed_ = false;
 };
+
+template <class Unit>
+class WriteSink {
+public:
+    WriteSink(Unit* buffer, int capacity) : begin_(buffer), next_(buffer), end_(buffer + capacity) {}
+    bool Reserve(std::size_t n) { return static_cast<std::size_t>(end_ - next_) >= n; }
+    void Put(Unit unit) { *next_++ = unit; }
+    std::size_t Count() const { return static_cast<std::size_t>(next_ - begin_); }
+
+private:
+    Unit* begin_;
+    Unit* next_;
+    Unit* end_;
+};
+
+// The Windows result: the count, or 0 for a failed conversion or a count too large to report.
+int Result(bool ok, std::size_t count) { return !ok || count > 0x7FFFFFFF ? 0 : static_cast<int>(count); }
+
+// Eight bytes at `p`, none of them 0x80 or above.
+bool EightAscii(const std::uint8_t* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return (word & 0x8080808080808080ull) == 0;
+}
+
+template <class Sink>
+[[gnu::always_inline]] inline bool PutAsciiRun(const std::uint8_t* in, std::size_t length, std::size_t& i, Sink& out) {
+    while (i + 8 <= length && EightAscii(in + i)) {
+        if (!out.Reserve(8)) return false;
+        for (int k = 0; k < 8; ++k) out.Put(in[i + k]);
+        i += 8;
+    }
+    return true;
+}
+
+// Eight bytes at `p` that are all 0x81-0xFE: each is a valid lead byte and a valid trail byte, so
+// from a character boundary they are exactly four pairs.
+bool EightPairBytes(const std::uint8_t* p) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    auto hasZeroByte = [](std::uint64_t v) { return ((v - kOnes) & ~v & kHighs) != 0; };
+    return (word & kHighs) == kHighs && !hasZeroByte(word ^ kHighs) && !hasZeroByte(~word);
+}
 
 // ---- code page 936 -> UTF-16 ----
 
-bool DecodeGbk(const std::uint8_t* in, std::size_t length, Output<char16_t>& out) {
-    const Cp936Table& table = GetCp936Table();
-    std::size_t i = 0;
-    while (i < length) {
-        const std::uint8_t b = in[i];
-        char16_t unit;
-        if (b < 0x80) {
-            unit = b;
-            ++i;
-        } else if (b == 0x80) {
-            unit = 0x20AC;
-            ++i;
-        } else if (b == 0xFF) {
-            unit = 0xF8F5;
-            ++i;
-        } else if (i + 1 < length && Cp936Table::IsTrail(in[i + 1])) {
-            unit = table.Pair(b, in[i + 1]);
-            if (unit == 0) unit = kQuestionMark;
-            i += 2;
-        } else {
-            unit = kQuestionMark;  // a lead byte without its trail byte
-            ++i;
+template <class Sink>
+bool DecodeGbk(const std::uint8_t* in, std::size_t length, Sink& result) {
+    // The loop works on a local copy of the sink, which the compiler can keep in registers even
+    // while bytes are stored (a byte store may alias anything in memory).
+    Sink out = result;
+    const bool ok = [&]() -> bool {
+        const Cp936Table& table = GetCp936Table();
+        std::size_t i = 0;
+        while (i < length) {
+            const std::uint8_t b = in[i];
+            char16_t unit;
+            if (b < 0x80) {
+                if (i + 8 <= length && EightAscii(in + i)) {
+                    if (!PutAsciiRun(in, length, i, out)) return false;
+                    continue;
+                }
+                unit = b;
+                ++i;
+            } else if (i + 8 <= length && EightPairBytes(in + i)) {
+                if (!out.Reserve(4)) return false;
+                for (int k = 0; k < 8; k += 2) {
+                    const char16_t pair = table.Pair(in[i + k], in[i + k + 1]);
+                    out.Put(pair != 0 ? pair : kQuestionMark);
+                }
+                i += 8;
+                continue;
+            } else if (b == 0x80) {
+                unit = 0x20AC;
+                ++i;
+            } else if (b == 0xFF) {
+                unit = 0xF8F5;
+                ++i;
+            } else if (i + 1 < length && Cp936Table::IsTrail(in[i + 1])) {
+                unit = table.Pair(b, in[i + 1]);
+                if (unit == 0) unit = kQuestionMark;
+                i += 2;
+            } else {
+                unit = kQuestionMark;  // a lead byte without its trail byte
+                ++i;
+            }
+            if (!out.Reserve(1)) return false;
+            out.Put(unit);
         }
-        if (!out.Put(unit)) return false;
-    }
-    return true;
+        return true;
+    }();
+    result = out;
+    return ok;
 }
 
 // ---- UTF-8 -> UTF-16 ----
 
 bool IsContinuation(std::uint8_t b) { return (b & 0xC0) == 0x80; }
 
-bool DecodeUtf8(const std::uint8_t* in, std::size_t length, Output<char16_t>& out) {
-    std::size_t i = 0;
-    while (i < length) {
-        const std::uint8_t b = in[i];
-        if (b < 0x80) {
-            if (!out.Put(b)) return false;
-            ++i;
-            continue;
-        }
-        // The allowed range of the second byte and the number of continuation bytes, by lead byte;
-        // this rules out overlong forms, encoded surrogates and code points above U+10FFFF.
-        int extra = 0;
-        std::uint8_t low = 0x80, high = 0xBF;
-        std::uint32_t cp = 0;
-        if (b >= 0xC2 && b <= 0xDF) {
-            extra = 1;
-            cp = b & 0x1F;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            extra = 2;
-            cp = b & 0x0F;
-            if (b == 0xE0) low = 0xA0;
-            if (b == 0xED) high = 0x9F;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            extra = 3;
-            cp = b & 0x07;
-            if (b == 0xF0) low = 0x90;
-            if (b == 0xF4) high = 0x8F;
-        } else {
-            if (!out.Put(kReplacementCharacter)) return false;  // stray continuation or invalid lead
-            ++i;
-            continue;
-        }
-        std::size_t j = i + 1;
-        bool complete = true;
-        for (int k = 0; k < extra; ++k, ++j) {
-            const std::uint8_t c = j < length ? in[j] : 0;
-            const bool ok = j < length && (k == 0 ? (c >= low && c <= high) : IsContinuation(c));
-            if (!ok) {
-                complete = false;
-                break;
+template <class Sink>
+bool DecodeUtf8(const std::uint8_t* in, std::size_t length, Sink& result) {
+    // The loop works on a local copy of the sink, which the compiler can keep in registers even
+    // while bytes are stored (a byte store may alias anything in memory).
+    Sink out = result;
+    const bool ok = [&]() -> bool {
+        std::size_t i = 0;
+        while (i < length) {
+            const std::uint8_t b = in[i];
+            if (b < 0x80) {
+                if (i + 8 <= length && EightAscii(in + i)) {
+                    if (!PutAsciiRun(in, length, i, out)) return false;
+                    continue;
+                }
+                if (!out.Reserve(1)) return false;
+                out.Put(b);
+                ++i;
+                continue;
             }
-            cp = cp << 6 | (c & 0x3F);
-        }
-        if (!complete) {
-            // The maximal valid prefix becomes one replacement; the offending byte starts afresh.
-            if (!out.Put(kReplacementCharacter)) return false;
+            // The common case of a page in Chinese: a well-formed three-byte character.
+            if ((b & 0xF0) == 0xE0 && i + 2 < length && IsContinuation(in[i + 1]) && IsContinuation(in[i + 2])) {
+                const std::uint32_t cp = (b & 0x0Fu) << 12 | (in[i + 1] & 0x3Fu) << 6 | (in[i + 2] & 0x3Fu);
+                if (cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF)) {
+                    if (!out.Reserve(1)) return false;
+                    out.Put(static_cast<char16_t>(cp));
+                    i += 3;
+                    continue;
+                }
+            }
+            // The allowed range of the second byte and the number of continuation bytes, by lead byte;
+            // this rules out overlong forms, encoded surrogates and code points above U+10FFFF.
+            int extra = 0;
+            std::uint8_t low = 0x80, high = 0xBF;
+            std::uint32_t cp = 0;
+            if (b >= 0xC2 && b <= 0xDF) {
+                extra = 1;
+                cp = b & 0x1F;
+            } else if (b >= 0xE0 && b <= 0xEF) {
+                extra = 2;
+                cp = b & 0x0F;
+                if (b == 0xE0) low = 0xA0;
+                if (b == 0xED) high = 0x9F;
+            } else if (b >= 0xF0 && b <= 0xF4) {
+                extra = 3;
+                cp = b & 0x07;
+                if (b == 0xF0) low = 0x90;
+                if (b == 0xF4) high = 0x8F;
+            } else {
+                if (!out.Reserve(1)) return false;  // a stray continuation byte or an invalid lead byte
+                out.Put(kReplacementCharacter);
+                ++i;
+                continue;
+            }
+            std::size_t j = i + 1;
+            bool complete = true;
+            for (int k = 0; k < extra; ++k, ++j) {
+                const std::uint8_t c = j < length ? in[j] : 0;
+                const bool ok = j < length && (k == 0 ? (c >= low && c <= high) : IsContinuation(c));
+                if (!ok) {
+                    complete = false;
+                    break;
+                }
+                cp = cp << 6 | (c & 0x3F);
+            }
+            if (!complete) {
+                // The maximal valid prefix becomes one replacement; the offending byte starts afresh.
+                if (!out.Reserve(1)) return false;
+                out.Put(kReplacementCharacter);
+                i = j;
+                continue;
+            }
+            if (cp >= 0x10000) {
+                cp -= 0x10000;
+                if (!out.Reserve(2)) return false;
+                out.Put(static_cast<char16_t>(0xD800 + (cp >> 10)));
+                out.Put(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+            } else {
+                if (!out.Reserve(1)) return false;
+                out.Put(static_cast<char16_t>(cp));
+            }
             i = j;
-            continue;
         }
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            if (!out.Put(static_cast<char16_t>(0xD800 + (cp >> 10)))) return false;
-            if (!out.Put(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)))) return false;
-        } else if (!out.Put(static_cast<char16_t>(cp))) {
-            return false;
-        }
-        i = j;
-    }
-    return true;
+        return true;
+    }();
+    result = out;
+    return ok;
 }
 
 // ---- UTF-16 -> code page 936 ----
@@ -183,82 +263,107 @@ char16_t Compose(char16_t base, char16_t mark) {
     return 0;
 }
 
+template <class Sink>
 bool EncodeGbk(const char16_t* in, std::size_t length, bool compositeCheck, char defaultChar, bool& usedDefault,
-               Output<char>& out) {
-    const Cp936Table& table = GetCp936Table();
-    std::size_t i = 0;
-    while (i < length) {
-        char16_t unit = in[i];
-        ++i;
-        if (IsSurrogate(unit)) {
-            // No supplementary character exists in code page 936: a pair is one default character.
-            if (IsHighSurrogate(unit) && i < length && IsLowSurrogate(in[i])) ++i;
-            usedDefault = true;
-            if (!out.Put(defaultChar)) return false;
-            continue;
-        }
-        if (compositeCheck) {
-            while (i < length && IsCombiningMark(in[i])) {
-                const char16_t composed = Compose(unit, in[i]);
-                if (composed == 0) break;
-                unit = composed;
-                ++i;
+               Sink& result) {
+    // The loop works on a local copy of the sink, which the compiler can keep in registers even
+    // while bytes are stored (a byte store may alias anything in memory).
+    Sink out = result;
+    const bool ok = [&]() -> bool {
+        const Cp936Table& table = GetCp936Table();
+        std::size_t i = 0;
+        while (i < length) {
+            char16_t unit = in[i];
+            ++i;
+            if (unit < 0x80 && !(compositeCheck && i < length && IsCombiningMark(in[i]))) {
+                if (!out.Reserve(1)) return false;
+                out.Put(static_cast<char>(unit));
+                continue;
+            }
+            if (IsSurrogate(unit)) {
+                // No supplementary character exists in code page 936: a pair is one default character.
+                if (IsHighSurrogate(unit) && i < length && IsLowSurrogate(in[i])) ++i;
+                usedDefault = true;
+                if (!out.Reserve(1)) return false;
+                out.Put(defaultChar);
+                continue;
+            }
+            if (compositeCheck) {
+                while (i < length && IsCombiningMark(in[i])) {
+                    const char16_t composed = Compose(unit, in[i]);
+                    if (composed == 0) break;
+                    unit = composed;
+                    ++i;
+                }
+            }
+            const std::uint16_t bytes = table.unitToBytes[unit];
+            if (bytes == Cp936Table::kUnmapped) {
+                usedDefault = true;
+                if (!out.Reserve(1)) return false;
+                out.Put(defaultChar);
+            } else if (bytes < 0x100) {
+                if (!out.Reserve(1)) return false;
+                out.Put(static_cast<char>(bytes));
+            } else {
+                if (!out.Reserve(2)) return false;
+                out.Put(static_cast<char>(bytes >> 8));
+                out.Put(static_cast<char>(bytes & 0xFF));
             }
         }
-        const std::uint16_t bytes = table.unitToBytes[unit];
-        if (bytes == Cp936Table::kUnmapped) {
-            usedDefault = true;
-            if (!out.Put(defaultChar)) return false;
-        } else if (bytes < 0x100) {
-            if (!out.Put(static_cast<char>(bytes))) return false;
-        } else {
-            if (!out.Put(static_cast<char>(bytes >> 8))) return false;
-            if (!out.Put(static_cast<char>(bytes & 0xFF))) return false;
-        }
-    }
-    return true;
+        return true;
+    }();
+    result = out;
+    return ok;
 }
 
 // ---- UTF-16 -> UTF-8 ----
 
-bool EncodeUtf8(const char16_t* in, std::size_t length, Output<char>& out) {
-    std::size_t i = 0;
-    while (i < length) {
-        std::uint32_t cp = in[i];
-        ++i;
-        if (cp < 0x80) {
-            if (!out.Put(static_cast<char>(cp))) return false;
-            continue;
-        }
-        if (IsHighSurrogate(static_cast<char16_t>(cp)) && i < length && IsLowSurrogate(in[i])) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (in[i] - 0xDC00);
+template <class Sink>
+bool EncodeUtf8(const char16_t* in, std::size_t length, Sink& result) {
+    // The loop works on a local copy of the sink, which the compiler can keep in registers even
+    // while bytes are stored (a byte store may alias anything in memory).
+    Sink out = result;
+    const bool ok = [&]() -> bool {
+        std::size_t i = 0;
+        while (i < length) {
+            std::uint32_t cp = in[i];
             ++i;
-        } else if (IsSurrogate(static_cast<char16_t>(cp))) {
-            cp = kReplacementCharacter;  // a lone surrogate has no UTF-8 form
+            if (cp < 0x80) {
+                if (!out.Reserve(1)) return false;
+                out.Put(static_cast<char>(cp));
+                continue;
+            }
+            if (IsHighSurrogate(static_cast<char16_t>(cp)) && i < length && IsLowSurrogate(in[i])) {
+                cp = 0x10000 + ((cp - 0xD800) << 10) + (in[i] - 0xDC00);
+                ++i;
+            } else if (IsSurrogate(static_cast<char16_t>(cp))) {
+                cp = kReplacementCharacter;  // a lone surrogate has no UTF-8 form
+            }
+            char bytes[4];
+            int n;
+            if (cp < 0x800) {
+                bytes[0] = static_cast<char>(0xC0 | cp >> 6);
+                bytes[1] = static_cast<char>(0x80 | (cp & 0x3F));
+                n = 2;
+            } else if (cp < 0x10000) {
+                bytes[0] = static_cast<char>(0xE0 | cp >> 12);
+                bytes[1] = static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+                bytes[2] = static_cast<char>(0x80 | (cp & 0x3F));
+                n = 3;
+            } else {
+                bytes[0] = static_cast<char>(0xF0 | cp >> 18);
+                bytes[1] = static_cast<char>(0x80 | (cp >> 12 & 0x3F));
+                bytes[2] = static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+                bytes[3] = static_cast<char>(0x80 | (cp & 0x3F));
+                n = 4;
+            }
+            if (!out.Reserve(static_cast<std::size_t>(n))) return false;
+            for (int k = 0; k < n; ++k) out.Put(bytes[k]);
         }
-        char bytes[4];
-        int n;
-        if (cp < 0x800) {
-            bytes[0] = static_cast<char>(0xC0 | cp >> 6);
-            bytes[1] = static_cast<char>(0x80 | (cp & 0x3F));
-            n = 2;
-        } else if (cp < 0x10000) {
-            bytes[0] = static_cast<char>(0xE0 | cp >> 12);
-            bytes[1] = static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-            bytes[2] = static_cast<char>(0x80 | (cp & 0x3F));
-            n = 3;
-        } else {
-            bytes[0] = static_cast<char>(0xF0 | cp >> 18);
-            bytes[1] = static_cast<char>(0x80 | (cp >> 12 & 0x3F));
-            bytes[2] = static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-            bytes[3] = static_cast<char>(0x80 | (cp & 0x3F));
-            n = 4;
-        }
-        for (int k = 0; k < n; ++k) {
-            if (!out.Put(bytes[k])) return false;
-        }
-    }
-    return true;
+        return true;
+    }();
+    result = out;
+    return ok;
 }
 
 bool IsGbk(std::uint32_t codePage) { return codePage == CP_ACP || codePage == CP_GBK; }
@@ -268,13 +373,24 @@ template <class Unit>
 bool InputLength(const Unit* in, int length, std::size_t& out) {
     if (in == nullptr || length == 0 || length < -1) return false;
     if (length == -1) {
-        std::size_t n = 0;
-        while (in[n] != 0) ++n;
-        out = n + 1;
+        out = std::char_traits<Unit>::length(in) + 1;
     } else {
         out = static_cast<std::size_t>(length);
     }
     return true;
+}
+
+// One conversion, counted only or written into the caller's buffer.
+template <class Unit, class Convert>
+int Run(Unit* buffer, int capacity, Convert convert) {
+    if (capacity == 0) {
+        CountSink<Unit> sink;
+        const bool ok = convert(sink);
+        return Result(ok, sink.Count());
+    }
+    WriteSink<Unit> sink(buffer, capacity);
+    const bool ok = convert(sink);
+    return Result(ok, sink.Count());
 }
 
 }  // namespace
@@ -284,17 +400,14 @@ int MultiByteToWideChar(std::uint32_t codePage, std::uint32_t /*flags*/, const c
     std::size_t length = 0;
     if (!InputLength(multiByte, multiByteLength, length) || wideLength < 0) return 0;
     if (wideLength > 0 && wide == nullptr) return 0;
-    Output<char16_t> out(wideLength > 0 ? wide : nullptr, wideLength);
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(multiByte);
-    bool ok;
     if (IsGbk(codePage)) {
-        ok = DecodeGbk(bytes, length, out);
-    } else if (codePage == CP_UTF8) {
-        ok = DecodeUtf8(bytes, length, out);
-    } else {
-        return 0;
+        return Run(wide, wideLength, [&](auto& sink) { return DecodeGbk(bytes, length, sink); });
     }
-    return ok ? out.Result() : 0;
+    if (codePage == CP_UTF8) {
+        return Run(wide, wideLength, [&](auto& sink) { return DecodeUtf8(bytes, length, sink); });
+    }
+    return 0;
 }
 
 int WideCharToMultiByte(std::uint32_t codePage, std::uint32_t flags, const char16_t* wide, int wideLength,
@@ -302,22 +415,23 @@ int WideCharToMultiByte(std::uint32_t codePage, std::uint32_t flags, const char1
     std::size_t length = 0;
     if (!InputLength(wide, wideLength, length) || multiByteLength < 0) return 0;
     if (multiByteLength > 0 && multiByte == nullptr) return 0;
-    Output<char> out(multiByteLength > 0 ? multiByte : nullptr, multiByteLength);
-    bool ok;
     if (IsGbk(codePage)) {
         if ((flags & ~WC_COMPOSITECHECK) != 0) return 0;
+        const bool compositeCheck = (flags & WC_COMPOSITECHECK) != 0;
+        const char replacement = defaultChar ? *defaultChar : '?';
         bool usedDefault = false;
-        ok = EncodeGbk(wide, length, (flags & WC_COMPOSITECHECK) != 0, defaultChar ? *defaultChar : '?', usedDefault,
-                       out);
+        const int result = Run(multiByte, multiByteLength, [&](auto& sink) {
+            return EncodeGbk(wide, length, compositeCheck, replacement, usedDefault, sink);
+        });
         if (usedDefaultChar != nullptr) *usedDefaultChar = usedDefault;
-    } else if (codePage == CP_UTF8) {
+        return result;
+    }
+    if (codePage == CP_UTF8) {
         // As on Windows: UTF-8 takes no flags and no default character.
         if (flags != 0 || defaultChar != nullptr || usedDefaultChar != nullptr) return 0;
-        ok = EncodeUtf8(wide, length, out);
-    } else {
-        return 0;
+        return Run(multiByte, multiByteLength, [&](auto& sink) { return EncodeUtf8(wide, length, sink); });
     }
-    return ok ? out.Result() : 0;
+    return 0;
 }
 
 }  // namespace velloran::platform

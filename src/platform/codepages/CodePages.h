@@ -7,7 +7,7 @@
 //   and counted too; any other negative length, a null input or a zero length fails;
 // - an output length of 0 only counts: the result is the size the conversion needs;
 // - otherwise the result is the number of units or bytes written, or 0 when the output buffer is
-//   too small (what fitted has been written by then) or the call is invalid.
+//   too small (part of the output may have been written by then) or the call is invalid.
 //
 // Code page 936 follows the Windows mapping:
 // - 0x00-0x7F are ASCII, the single byte 0x80 is U+20AC, the single byte 0xFF is U+F8F5;

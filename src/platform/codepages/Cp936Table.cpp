@@ -45,9 +45,8 @@ void AddUserDefinedAreas(Cp936Table& table) {
         for (int lead = firstLead; lead <= lastLead; ++lead) {
             for (int trail = firstTrail; trail <= lastTrail; ++trail) {
                 if (!Cp936Table::IsTrail(static_cast<std::uint8_t>(trail))) continue;
-                auto& slot = table.pairToUnit[static_cast<std::size_t>(lead - Cp936Table::kFirstLead) *
-                                                  Cp936Table::kTrailCount +
-                                              (trail - Cp936Table::kFirstTrail)];
+                auto& slot = table.pairToUnit[Cp936Table::Index(static_cast<std::uint8_t>(lead),
+                                                                static_cast<std::uint8_t>(trail))];
                 if (slot == 0) slot = next;
                 ++next;
             }
@@ -65,8 +64,7 @@ std::unique_ptr<Cp936Table> BuildTable() {
         for (int lead = Cp936Table::kFirstLead; lead <= Cp936Table::kLastLead; ++lead) {
             for (int trail = Cp936Table::kFirstTrail; trail <= Cp936Table::kLastTrail; ++trail) {
                 if (!Cp936Table::IsTrail(static_cast<std::uint8_t>(trail))) continue;
-                table->pairToUnit[static_cast<std::size_t>(lead - Cp936Table::kFirstLead) * Cp936Table::kTrailCount +
-                                  (trail - Cp936Table::kFirstTrail)] =
+                table->pairToUnit[Cp936Table::Index(static_cast<std::uint8_t>(lead), static_cast<std::uint8_t>(trail))] =
                     DecodePairWithIconv(gbk, static_cast<std::uint8_t>(lead), static_cast<std::uint8_t>(trail));
             }
         }
