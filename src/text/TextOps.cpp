@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstring>
 #include <limits>
 #include <string_view>
 
@@ -34,8 +33,9 @@ std::size_t Clamp(std::int32_t n, std::size_t size) {
 
 std::int32_t ToPosition(std::size_t offset) { return static_cast<std::int32_t>(offset + 1); }
 
-// The "#引号" marker: '#' then 引 (0xD2 0xFD) and 号 (0xBA 0xC5) in code page 936.
-const Text kQuoteMarker = "#\xD2\xFD\xBA\xC5";
+// The "#引号" marker: '#' then 引 (0xD2 0xFD) and 号 (0xBA 0xC5) in code page 936. A constant
+// array rather than a Text, so that it needs no start-up construction.
+constexpr char kQuoteMarker[] = "#\xD2\xFD\xBA\xC5";
 
 }  // namespace
 
@@ -180,8 +180,10 @@ Text BytesToText(const ByteSet& bytes) {
 
 Text ExtractBetween(const Text& text, const Text& leftMarker, const Text& rightMarker, std::optional<std::int32_t> start,
                     std::optional<bool> ignoreCase) {
-    const Text left = ReplaceText(leftMarker, kQuoteMarker, Text("\""), true);
-    const Text right = ReplaceText(rightMarker, kQuoteMarker, Text("\""), true);
+    const Text quoteMarker(kQuoteMarker);
+    const Text quote("\"");
+    const Text left = ReplaceText(leftMarker, quoteMarker, quote, true);
+    const Text right = ReplaceText(rightMarker, quoteMarker, quote, true);
     const std::int32_t p = FindText(text, left, start, ignoreCase);
     if (p == -1) return Text();
     const std::int64_t q = std::int64_t{p} + TextLength(left);

@@ -5,6 +5,11 @@
 // yields -1. Operations called character-aware step through a text one character at a time
 // (one byte below 0x80, two bytes from 0x80 on), so they never match on the second byte of a
 // two-byte character. Every routine is pure and safe on any number of threads at once.
+//
+// A last byte of 0x80 or above with nothing after it (a cut two-byte character) counts as a
+// one-byte character: it can be found, and is otherwise kept as it is. TextToInt saturates at
+// INT32_MAX / INT32_MIN beyond the 32-bit range. An empty sought text is found at position 1 of
+// any non-empty searched region.
 
 #include <cstdint>
 #include <optional>
