@@ -96,8 +96,7 @@ bool DecodeGbk(const std::uint8_t* in, std::size_t length, Sink& result) {
             } else if (i + 8 <= length && EightPairBytes(in + i)) {
                 if (!out.Reserve(4)) return false;
                 for (int k = 0; k < 8; k += 2) {
-                    const char16_t pair = table.Pair(in[i + k], in[i + k + 1]);
-                    out.Put(pair != 0 ? pair : kQuestionMark);
+                    out.Put(table.Pair(in[i + k], in[i + k + 1]));
                 }
                 i += 8;
                 continue;
@@ -109,7 +108,6 @@ bool DecodeGbk(const std::uint8_t* in, std::size_t length, Sink& result) {
                 ++i;
             } else if (i + 1 < length && Cp936Table::IsTrail(in[i + 1])) {
                 unit = table.Pair(b, in[i + 1]);
-                if (unit == 0) unit = kQuestionMark;
                 i += 2;
             } else {
                 unit = kQuestionMark;  // a lead byte without its trail byte

@@ -70,6 +70,13 @@ std::unique_ptr<Cp936Table> BuildTable() {
         }
     }
     AddUserDefinedAreas(*table);
+    for (int lead = Cp936Table::kFirstLead; lead <= Cp936Table::kLastLead; ++lead) {
+        for (int trail = Cp936Table::kFirstTrail; trail <= Cp936Table::kLastTrail; ++trail) {
+            auto& unit = table->pairToUnit[Cp936Table::Index(static_cast<std::uint8_t>(lead),
+                                                             static_cast<std::uint8_t>(trail))];
+            if (unit == 0 && Cp936Table::IsTrail(static_cast<std::uint8_t>(trail))) unit = u'?';
+        }
+    }
 
     table->unitToBytes.fill(Cp936Table::kUnmapped);
     for (std::uint16_t b = 0; b < 0x80; ++b) table->unitToBytes[b] = b;
@@ -78,7 +85,7 @@ std::unique_ptr<Cp936Table> BuildTable() {
     for (int lead = Cp936Table::kFirstLead; lead <= Cp936Table::kLastLead; ++lead) {
         for (int trail = Cp936Table::kFirstTrail; trail <= Cp936Table::kLastTrail; ++trail) {
             const char16_t unit = table->Pair(static_cast<std::uint8_t>(lead), static_cast<std::uint8_t>(trail));
-            if (unit == 0 || unit < 0x80) continue;
+            if (unit < 0x80) continue;  // an undefined pair, "?"
             auto& bytes = table->unitToBytes[unit];
             if (bytes == Cp936Table::kUnmapped) bytes = static_cast<std::uint16_t>(lead << 8 | trail);
         }

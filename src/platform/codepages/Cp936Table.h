@@ -15,8 +15,8 @@ struct Cp936Table {
     // In unitToBytes: the unit has no code page 936 form.
     static constexpr std::uint16_t kUnmapped = 0xFFFF;
 
-    // lead << 8 | trail -> UTF-16 unit; 0 where the pair is undefined. Indexed by the two bytes
-    // as they stand, so decoding a pair needs no arithmetic.
+    // lead << 8 | trail -> UTF-16 unit; "?" where a lead and a trail byte make no character.
+    // Indexed by the two bytes as they stand, so decoding a pair needs no arithmetic.
     std::array<char16_t, 0x10000> pairToUnit{};
     // UTF-16 unit -> its bytes: below 0x100 one byte, else lead << 8 | trail; kUnmapped if none.
     std::array<std::uint16_t, 0x10000> unitToBytes{};
