@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <future>
 #include <stop_token>
@@ -307,6 +308,40 @@ TEST(WinInetStop, StopEndsARequestInFlightAtOnce) {
     EXPECT_LE(e.body.size(), 3000u);
 }
 
+TEST(WinInetStop, NothingMoreGoesOutOnceTheStopHasReturned) {
+    // The answer to the first request is a redirect, held back until after the stop: following it
+    // would be a second request by a worker that has already been stopped.
+    std::atomic<bool> stopped{false};
+    RawListener server([&](const std::string& request) {
+        if (Path(request) != "/first") return HttpResponse("200 OK", "", "second");
+        auto deadline = Clock::now() + 2s;
+        while (!stopped && Clock::now() < deadline) std::this_thread::sleep_for(1ms);
+        return HttpResponse("302 Found", "Location: /second\r\n", "");
+    });
+    RequestSpec spec;
+    spec.port = server.Port();
+    spec.object = "/first";
+    std::atomic<bool> finished{false};
+    Exchange result;
+    {
+        WorkerThread worker([&] {
+            result = Perform(spec);
+            finished = true;
+        });
+        auto deadline = Clock::now() + 5s;
+        while (server.Requests().empty() && Clock::now() < deadline) std::this_thread::sleep_for(1ms);
+        worker.RequestStop();
+        stopped = true;
+        deadline = Clock::now() + 2s;
+        while (!finished && Clock::now() < deadline) std::this_thread::sleep_for(1ms);
+        EXPECT_TRUE(finished) << "the worker ends without being joined";
+    }
+    std::this_thread::sleep_for(100ms);  // time for a second request to arrive, were one sent
+    EXPECT_EQ(server.Requests().size(), 1u);
+    EXPECT_FALSE(result.sent);
+    EXPECT_EQ(result.body, "");
+}
+
 TEST(WinInetStop, RequestOnAStoppedWorkerNeverConnects) {
     RawListener server([](const std::string&) { return HttpResponse("200 OK", "", "ok"); });
     RequestSpec spec;
@@ -353,7 +388,12 @@ TEST_F(WinInetTls, RedirectsBetweenSchemesFollowTheFlags) {
     const std::string toSecure = "https://localhost:" + std::to_string(secure.Port()) + "/";
     const std::string toPlain = "http://localhost:" + std::to_string(plain.Port()) + "/";
     RawListener redirector([&](const std::string& request) {
-        return HttpResponse("302 Found", "Location: " + (Path(request) == "/up" ? toSecure : toPlain) + "\r\n", "moved");
+        const std::string path = Path(request);
+        const std::string to = path == "/up"     ? toSecure
+                               : path == "/file" ? "file:///etc/hostname"
+                               : path == "/ftp"  ? "ftp://127.0.0.1:" + std::to_string(plain.Port()) + "/"
+                                                 : toPlain;
+        return HttpResponse("302 Found", "Location: " + to + "\r\n", "moved");
     });
     RawListener::Tls tls2 = tls;
     RawListener secureRedirector(
@@ -375,6 +415,8 @@ TEST_F(WinInetTls, RedirectsBetweenSchemesFollowTheFlags) {
         {"https to http refused", secureRedirector.Port(), "/", INTERNET_FLAG_SECURE, false, ""},
         {"https to http allowed by IGNORE_REDIRECT_TO_HTTP", secureRedirector.Port(), "/",
          INTERNET_FLAG_SECURE | INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTP, true, "plain"},
+        {"never to another protocol (file)", redirector.Port(), "/file", INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS, false, ""},
+        {"never to another protocol (ftp)", redirector.Port(), "/ftp", INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS, false, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
