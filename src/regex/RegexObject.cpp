@@ -18,11 +18,13 @@ const Text kQuoteMarker = "#\xD2\xFD\xBA\xC5";
 
 // A code page 936 text as the string the component takes: its UTF-16 units, no zero unit.
 std::u16string ToComponentString(const ByteSet& utf16) {
-    std::u16string units(utf16.size() / 2, u'\0');
-    if (units.empty()) return units;
+    std::u16string units;
+    if (utf16.size() < 2) return units;
     if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(units.data(), utf16.data(), units.size() * 2);
+        // Copied straight from the bytes (the string copies with memcpy; no zero-filling first).
+        units.assign(static_cast<const char16_t*>(static_cast<const void*>(utf16.data())), utf16.size() / 2);
     } else {
+        units.assign(utf16.size() / 2, u'\0');
         for (std::size_t i = 0; i < units.size(); ++i) {
             units[i] = static_cast<char16_t>(utf16[2 * i] | utf16[2 * i + 1] << 8);
         }
@@ -80,7 +82,7 @@ Text AsText(const Variant& v) {
 
 RegexObject::RegexObject() {
     platform::CoInitialize(nullptr);  // the result is not examined: already started is as good
-    startedCom_ = true;
+    startedCom = true;
 }
 
 RegexObject::RegexObject(const RegexObject& other)
@@ -90,7 +92,7 @@ RegexObject::~RegexObject() {
     regExp.reset();
     matches.reset();
     subject.clear();
-    if (startedCom_) platform::CoUninitialize();
+    if (startedCom) platform::CoUninitialize();
 }
 
 bool RegexObject::Create(const Text& pattern, const Text& subjectText, std::optional<bool> caseSensitive,

@@ -62,7 +62,7 @@ private:
     platform::DispatchRef regExp;
     platform::DispatchRef matches;
     ByteSet subject;
-    bool startedCom_ = false;  // the copy constructor leaves the shut-down to the original
+    bool startedCom = false;  // the copy constructor leaves the shut-down to the original
 };
 
 }  // namespace velloran
