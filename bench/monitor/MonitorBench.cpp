@@ -144,20 +144,47 @@ void BM_ScanThousandEntries(benchmark::State& state) {
 }
 BENCHMARK(BM_ScanThousandEntries)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
 
+// The same scan into an in-memory list, to show what the cross-thread list costs.
+void BM_ScanThousandEntriesInMemory(benchmark::State& state) {
+    testing::TestPageServer server;
+    server.SetPage(std::string(CategoryTable[0].pagePath), ThousandEntryPage(server.Host()));
+    PlainList list;
+    PlainControls controls;
+    SilentServices services;
+    const ByteSet sound;
+    const MonitorEnvironment environment{list, controls, services, sound, server.Host()};
+    const Text url = CategoryAddress(server.Host(), 0);
+    double scanMs = 0, fetchMs = 0;
+    for (auto _ : state) {
+        const auto fetchStart = Clock::now();
+        benchmark::DoNotOptimize(FetchPageText(url));
+        fetchMs += Ms(Clock::now() - fetchStart);
+        const auto scanStart = Clock::now();
+        ScanPass(environment);
+        scanMs += Ms(Clock::now() - scanStart);
+        if (list.RowCount() != 1000) state.SkipWithError("the scan did not list 1000 rows");
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["scan_ms"] = scanMs / n;
+    state.counters["fetch_ms"] = fetchMs / n;
+    state.counters["after_arrival_ms"] = (scanMs - fetchMs) / n;
+}
+BENCHMARK(BM_ScanThousandEntriesInMemory)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
+
 enum class Wait { GuiCall, Download, Pause };
 
 void BM_StopLatency(benchmark::State& state) {
     const auto wait = static_cast<Wait>(state.range(0));
     testing::TestPageServer server;
     server.SetPage("/stalled", "x");
-    server.Stall("/stalled");
     QTableWidget table(0, 4);
     QtResultsList list(table);
     std::vector<double> latencies;
     for (auto _ : state) {
         latencies.clear();
         for (int attempt = 0; attempt < 100; ++attempt) {
-            const int waitingBefore = server.Waiting();
+            server.Stall("/stalled");
+            const int requestsBefore = server.Requests("/stalled");
             platform::WorkerThread worker([&] {
                 switch (wait) {
                     case Wait::GuiCall: list.InsertRow(); break;  // this thread pumps nothing meanwhile
@@ -166,7 +193,7 @@ void BM_StopLatency(benchmark::State& state) {
                 }
             });
             if (wait == Wait::Download) {
-                while (server.Waiting() == waitingBefore) std::this_thread::sleep_for(200us);
+                while (server.Requests("/stalled") == requestsBefore) std::this_thread::sleep_for(200us);
             } else {
                 std::this_thread::sleep_for(3ms);
             }
@@ -174,6 +201,7 @@ void BM_StopLatency(benchmark::State& state) {
             worker.RequestStop();
             while (!worker.Finished()) std::this_thread::yield();
             latencies.push_back(Ms(Clock::now() - stopAt));
+            server.ReleaseAll();  // the abandoned request's handler ends and frees its server thread
         }
         // The queued GUI calls of stopped workers run (and do nothing) here.
         QCoreApplication::processEvents();
