@@ -74,8 +74,8 @@ DispatchRef AsObject(const Variant& v) {
 }
 
 Text AsText(const Variant& v) {
-    const std::u16string* s = std::get_if<std::u16string>(&v);
-    return s ? FromComponentString(*s) : Text();
+    const platform::BString* s = std::get_if<platform::BString>(&v);
+    return s ? FromComponentString(s->str()) : Text();
 }
 
 }  // namespace

@@ -35,8 +35,26 @@ constexpr bool FAILED(HRESULT hr) { return hr < 0; }
 class IDispatch;
 using DispatchRef = std::shared_ptr<IDispatch>;
 
-// VT_EMPTY, VT_BOOL, VT_I4, VT_BSTR (UTF-16 code units), VT_DISPATCH.
-using Variant = std::variant<std::monostate, bool, std::int32_t, std::u16string, DispatchRef>;
+// A BSTR: an immutable string of UTF-16 code units. Copies share the characters, so a page-sized
+// subject handed to a component and kept by the collection it returns is not copied on the way.
+class BString {
+public:
+    BString() = default;
+    BString(std::u16string text) : text_(std::make_shared<const std::u16string>(std::move(text))) {}
+
+    const std::u16string& str() const { return text_ ? *text_ : Empty(); }
+    friend bool operator==(const BString& a, const BString& b) { return a.str() == b.str(); }
+
+private:
+    static const std::u16string& Empty() {
+        static const std::u16string empty;
+        return empty;
+    }
+    std::shared_ptr<const std::u16string> text_;
+};
+
+// VT_EMPTY, VT_BOOL, VT_I4, VT_BSTR, VT_DISPATCH.
+using Variant = std::variant<std::monostate, bool, std::int32_t, BString, DispatchRef>;
 
 using DISPID = std::int32_t;
 inline constexpr std::uint16_t DISPATCH_METHOD = 0x1;

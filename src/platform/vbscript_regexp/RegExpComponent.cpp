@@ -61,13 +61,13 @@ bool ReadIndex(const Variant& v, std::int32_t& out) {
 }
 
 // An empty variant reads as the empty string, as in VBScript.
-bool ReadString(const Variant& v, std::u16string& out) {
-    if (const std::u16string* s = std::get_if<std::u16string>(&v)) {
+bool ReadString(const Variant& v, BString& out) {
+    if (const BString* s = std::get_if<BString>(&v)) {
         out = *s;
         return true;
     }
     if (std::holds_alternative<std::monostate>(v)) {
-        out.clear();
+        out = BString();
         return true;
     }
     return false;
@@ -76,13 +76,13 @@ bool ReadString(const Variant& v, std::u16string& out) {
 // What one "Execute" found, shared by the collection and every match and group collection taken
 // from it, so that each stays valid on its own.
 struct ExecuteResult {
-    std::u16string subject;
+    BString subject;
     VbMatches matches;
 
     std::u16string Text(std::size_t match, std::uint32_t group) const {
         const std::size_t start = matches.Start(match, group);
         if (start == VbMatches::kUnset) return {};
-        return subject.substr(start, matches.End(match, group) - start);
+        return subject.str().substr(start, matches.End(match, group) - start);
     }
 };
 using SharedResult = std::shared_ptr<const ExecuteResult>;
@@ -187,6 +187,7 @@ private:
 void AppendReplacement(std::u16string& out, std::u16string_view replacement, const ExecuteResult& found,
                        std::size_t match) {
     const std::uint32_t groups = found.matches.groupCount;
+    const std::u16string& subject = found.subject.str();
     const std::size_t start = found.matches.Start(match);
     const std::size_t end = found.matches.End(match);
     auto digit = [](char16_t c) { return c >= u'0' && c <= u'9' ? static_cast<int>(c - u'0') : -1; };
@@ -201,13 +202,13 @@ void AppendReplacement(std::u16string& out, std::u16string_view replacement, con
             out += u'$';
             ++i;
         } else if (next == u'&') {
-            out.append(found.subject, start, end - start);
+            out.append(subject, start, end - start);
             ++i;
         } else if (next == u'`') {
-            out.append(found.subject, 0, start);
+            out.append(subject, 0, start);
             ++i;
         } else if (next == u'\'') {
-            out.append(found.subject, end);
+            out.append(subject, end);
             ++i;
         } else if (const int d1 = digit(next); d1 >= 0) {
             const int d2 = i + 2 < replacement.size() ? digit(replacement[i + 2]) : -1;
@@ -241,7 +242,7 @@ public:
             case kPattern:
                 if (IsPut(flags)) {
                     if (args.size() != 1) return DISP_E_BADPARAMCOUNT;
-                    std::u16string pattern;
+                    BString pattern;
                     if (!ReadString(args.back(), pattern)) return DISP_E_TYPEMISMATCH;
                     pattern_ = std::move(pattern);
                     compiled_.reset();
@@ -278,7 +279,7 @@ private:
 
     // Compiled on first use after any change to the pattern or its options.
     const VbRegex* Compiled() {
-        if (!compiled_) compiled_ = VbRegex::Compile(pattern_, ignoreCase_, multiline_);
+        if (!compiled_) compiled_ = VbRegex::Compile(pattern_.str(), ignoreCase_, multiline_);
         return compiled_.get();
     }
 
@@ -287,31 +288,32 @@ private:
         if (args.size() != wanted) return DISP_E_BADPARAMCOUNT;
         auto found = std::make_shared<ExecuteResult>();
         if (!ReadString(args[0], found->subject)) return DISP_E_TYPEMISMATCH;
-        std::u16string replacement;
+        BString replacement;
         if (id == kReplace && !ReadString(args[1], replacement)) return DISP_E_TYPEMISMATCH;
         const VbRegex* regex = Compiled();
         if (regex == nullptr) return kRegExpSyntaxError;
 
         // "Test" asks for one match whatever Global says.
-        found->matches = regex->Find(found->subject, id == kTest ? false : global_);
+        const std::u16string& subject = found->subject.str();
+        found->matches = regex->Find(subject, id == kTest ? false : global_);
         if (id == kTest) return Store(result, found->matches.Count() > 0);
         if (id == kExecute) return Store(result, DispatchRef(std::make_shared<MatchCollectionObject>(std::move(found))));
 
         std::u16string replaced;
         std::size_t last = 0;
         for (std::size_t m = 0; m < found->matches.Count(); ++m) {
-            replaced.append(found->subject, last, found->matches.Start(m) - last);
-            AppendReplacement(replaced, replacement, *found, m);
+            replaced.append(subject, last, found->matches.Start(m) - last);
+            AppendReplacement(replaced, replacement.str(), *found, m);
             last = found->matches.End(m);
         }
-        replaced.append(found->subject, last);
+        replaced.append(subject, last);
         return Store(result, std::move(replaced));
     }
 
     bool ignoreCase_ = false;
     bool global_ = false;
     bool multiline_ = false;
-    std::u16string pattern_;
+    BString pattern_;
     std::shared_ptr<const VbRegex> compiled_;
 };
 
