@@ -1,5 +1,6 @@
 #include "text/TextOpsScan.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -257,66 +258,133 @@ enum class After {
     kPastMatch,    // the scan goes on right after the matched bytes, which begin a character
 };
 
+// Answers whether an offset begins a character, for offsets asked in increasing order.
+//
+// The byte after any byte below 0x80 begins a character, whether that low byte is a character of
+// its own or the second byte of one. So the boundaries before an offset are settled by the last
+// low byte before it: from the byte after it (or from the last offset known to be a boundary,
+// whichever is later) only high bytes follow, two to a character, and the parity of the distance
+// decides. The look back never passes the last known boundary, which moves up to every offset
+// asked, so all the look-backs together read each byte at most once.
+class BoundaryTracker {
+public:
+    BoundaryTracker(const std::uint8_t* bytes, std::size_t knownBoundary) : bytes_(bytes), known_(knownBoundary) {}
+
+    // `at` must not lie before the last known boundary.
+    bool BeginsCharacter(std::size_t at) {
+        const std::size_t runStart = AfterLastLowByte(at);
+        const bool begins = ((at - runStart) & 1) == 0;
+        known_ = begins ? at : at + 1;  // a second byte is followed by a boundary
+        return begins;
+    }
+
+    // Counts boundaries afresh from `at`, which is taken as a boundary.
+    void Declare(std::size_t at) { known_ = at; }
+
+private:
+    // The offset after the last byte below 0x80 in [known_, at), or known_ when there is none.
+    std::size_t AfterLastLowByte(std::size_t at) const {
+        std::size_t end = at;
+        if constexpr (std::endian::native == std::endian::little) {
+            while (end - known_ >= 8) {
+                std::uint64_t word;
+                std::memcpy(&word, bytes_ + end - 8, 8);
+                const std::uint64_t lows = ~word & 0x8080808080808080ULL;  // bit 7 of each low byte
+                if (lows != 0) return end - 8 + static_cast<std::size_t>((63 - std::countl_zero(lows)) / 8) + 1;
+                end -= 8;
+            }
+        }
+        for (; end > known_; --end) {
+            if (bytes_[end - 1] < 0x80) return end;
+        }
+        return known_;
+    }
+
+    const std::uint8_t* bytes_;
+    std::size_t known_;
+};
+
 // Calls visit(at) for each match of `needle` at a character boundary from `from` on, left to right.
 // After kPastMatch the byte after the match counts as a character boundary even when the matched
 // bytes end with a lead byte that the text pairs with its next byte (a needle that ends in half a
-// character); the scan then begins its boundary count afresh from there.
+// character); the boundary count then begins afresh from there.
+//
+// Byte matches are found first and only they are checked for a boundary. They are found by
+// memchr on the needle's first byte while that byte is rare (long jumps), and by 64-byte blocks
+// comparing the first and last bytes of the needle while it is common.
 template <class Visit>
 void ForEachMatch(Bytes hay, std::size_t from, Bytes needle, bool fold, Visit visit) {
     const std::size_t m = needle.size();
     if (m > hay.size() || from > hay.size() - m) return;
-    // The matched bytes equal the needle, so the character structure inside a match is the
-    // needle's own: when the needle ends on a boundary, so does every match of it, and the
-    // boundary count can simply go on.
-    // (A needle whose last byte is a lead byte ends in half a character.)
-    std::size_t needleEnd = 0;
-    while (needleEnd < m) needleEnd += needle[needleEnd] >= 0x80 ? 2 : 1;
-    const bool needleIsWhole = needleEnd == m;
-
     const std::uint8_t* p = hay.data();
+    const std::size_t lastStart = hay.size() - m;
+    BoundaryTracker boundaries(p, from);
+    std::size_t nextAllowed = from;  // no match may begin before this offset
+
+    // A byte match at `at`: false when the visitor wants no more.
+    auto consider = [&](std::size_t at) {
+        if (!boundaries.BeginsCharacter(at)) return true;
+        const After after = visit(at);
+        if (after == After::kStop) return false;
+        if (after == After::kPastMatch) {
+            nextAllowed = at + m;
+            boundaries.Declare(nextAllowed);
+        }
+        return true;
+    };
+
+    // memchr cannot look for a letter in both cases. A memchr jump shorter than kShortJump means
+    // the first byte is common here, and the blocks take over; they hand back to memchr after a
+    // run of blocks without candidates, a run that doubles each time memchr jumps short again, so
+    // that a common first byte costs few memchr calls and a rare one is skipped at memchr speed.
+    const bool canSkip = !(fold && IsLetter(needle[0]));
+    constexpr std::size_t kShortJump = 128;
+    constexpr int kMostEmptyBlocks = 64;
+    bool skipping = canSkip;
+    int emptyBlocks = 0;
+    int emptyBlocksBeforeSkipping = 1;
     const ByteMatcher first(needle[0], fold);
     const ByteMatcher last(needle[m - 1], fold);
     std::size_t pos = from;
-    std::size_t nextAllowed = from;  // no match may begin before this offset
-    std::uint64_t carry = 0;
-    // A block of candidate starts needs its 64 bytes and the needle's length beyond them.
-    while (hay.size() - pos >= kBlock + m - 1) {
+    while (pos <= lastStart) {
+        if (skipping) {
+            const void* found = std::memchr(p + pos, needle[0], lastStart - pos + 1);
+            if (found == nullptr) return;
+            const std::size_t at = static_cast<std::size_t>(static_cast<const std::uint8_t*>(found) - p);
+            if (at - pos < kShortJump) {
+                skipping = false;
+                emptyBlocksBeforeSkipping = std::min(2 * emptyBlocksBeforeSkipping, kMostEmptyBlocks);
+            } else {
+                emptyBlocksBeforeSkipping = 1;
+            }
+            if (MatchesAt(hay, at, needle, fold) && !consider(at)) return;
+            pos = std::max(at + 1, nextAllowed);
+            continue;
+        }
+        // A block of candidate starts needs its 64 bytes and the needle's length beyond them.
+        if (lastStart - pos < kBlock - 1) break;
         const Block block(p + pos);
-        std::uint64_t candidates =
-            KeepCharacterStarts(block, PairMask(p + pos, block, first, m - 1, last), carry);
-        bool restarted = false;
+        std::uint64_t candidates = PairMask(p + pos, block, first, m - 1, last);
+        if (candidates == 0) {
+            if (canSkip && ++emptyBlocks >= emptyBlocksBeforeSkipping) {
+                skipping = true;
+                emptyBlocks = 0;
+            }
+            pos += kBlock;
+            continue;
+        }
+        emptyBlocks = 0;
         while (candidates != 0) {
             const std::size_t at = pos + static_cast<std::size_t>(std::countr_zero(candidates));
             candidates &= candidates - 1;
             if (at < nextAllowed || !MiddleMatchesAt(p + at, needle, fold)) continue;
-            const After after = visit(at);
-            if (after == After::kStop) return;
-            if (after == After::kPastMatch) {
-                nextAllowed = at + m;
-                if (!needleIsWhole) {
-                    pos = nextAllowed;
-                    carry = 0;
-                    restarted = true;
-                    break;
-                }
-            }
+            if (!consider(at)) return;
         }
-        if (!restarted) pos += kBlock;
+        pos += kBlock;
     }
-    // The last bytes, one character at a time, from the first boundary the block scan left off at.
-    std::size_t at = pos + carry;
-    while (at < nextAllowed) at += CharLength(hay, at);
-    const std::size_t lastStart = hay.size() - m;
-    while (at <= lastStart && at < hay.size()) {
-        if (MatchesAt(hay, at, needle, fold)) {
-            const After after = visit(at);
-            if (after == After::kStop) return;
-            if (after == After::kPastMatch) {
-                at += m;
-                continue;
-            }
-        }
-        at += CharLength(hay, at);
+    // The last starts, one byte at a time.
+    for (std::size_t at = std::max(pos, nextAllowed); at <= lastStart; at = std::max(at + 1, nextAllowed)) {
+        if (MatchesAt(hay, at, needle, fold) && !consider(at)) return;
     }
 }
 
