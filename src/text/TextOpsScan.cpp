@@ -8,14 +8,18 @@
 #include <emmintrin.h>
 #endif
 
-// The fast scans read a text in blocks of 64 bytes. For each block they build bit masks (bit i
-// for byte i of the block): the bytes of 0x80 and above, the bytes that are the second byte of a
-// character, and the bytes where a match could begin. Which bytes are second bytes follows from
-// the high-byte mask and one carried bit (does the block begin with the second byte of a
-// character that began in the block before), so the character structure is known for every
-// block without stepping through it byte by byte. Texts shorter than a block, and the last bytes
-// of every text, go through plain one-character-at-a-time loops that carry on from the boundary
-// the block scan reached.
+// Two ways of knowing where characters begin without stepping through every byte:
+//
+// The space, case and trim scans read a text in blocks of 64 bytes and build bit masks (bit i for
+// byte i of the block): the bytes of 0x80 and above, the second bytes of characters, and the
+// candidates. Which bytes are second bytes follows from the high-byte mask and one carried bit
+// (does the block begin with the second byte of a character begun in the block before).
+//
+// The searches find byte matches first and settle only for those whether they begin a character,
+// by looking back to the last byte below 0x80 (see BoundaryTracker).
+//
+// Texts shorter than a block, and the last bytes of every text, go through plain loops that carry
+// on from what the block scan knew.
 
 namespace velloran::scan {
 

@@ -3,8 +3,9 @@
 //
 // A text is read one character at a time from a byte known to begin a character: a byte below
 // 0x80 is one character, a byte of 0x80 or above begins a two-byte character. A GBK second byte
-// can be 0x40..0x7E, so character boundaries cannot be recovered by looking backwards; every scan
-// here therefore carries its boundary knowledge forwards from the byte where it began.
+// can be 0x40..0x7E, so a byte alone does not tell whether it begins a character; every scan here
+// counts boundaries from the byte where it began (or from a byte it declares a boundary), and
+// only the byte after a byte below 0x80 is known to begin a character wherever it stands.
 
 #include <cstddef>
 #include <cstdint>
