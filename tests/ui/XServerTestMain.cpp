@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QThread>
 
@@ -14,22 +13,7 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <thread>
 
-namespace {
-
-// The first display number whose X socket and lock file do not exist yet.
-int FreeDisplay() {
-    for (int display = 90; display < 190; ++display) {
-        if (!QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display)) &&
-            !QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(display))) {
-            return display;
-        }
-    }
-    return -1;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
@@ -48,33 +32,27 @@ int main(int argc, char** argv) {
         }
     }
 
-    // Several of these processes may start at once (ctest -j); retry on another display if the
-    // chosen one was taken in the meantime.
+    // Xvfb picks a free display itself and writes its number once it accepts clients, so several
+    // of these processes can start at once (ctest -j) without racing for a display.
     QProcess xvfb;
-    int display = -1;
-    for (int attempt = 0; attempt < 5 && display < 0; ++attempt) {
-        const int candidate = FreeDisplay() + attempt * 7;
-        xvfb.start(QStringLiteral(VELLORAN_XVFB),
-                   {QStringLiteral(":%1").arg(candidate), QStringLiteral("-screen"), QStringLiteral("0"),
-                    QStringLiteral("1280x1024x24"), QStringLiteral("-noreset"), QStringLiteral("-nolisten"),
-                    QStringLiteral("tcp")});
-        if (!xvfb.waitForStarted(5000)) {
-            continue;
-        }
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (std::chrono::steady_clock::now() < deadline && xvfb.state() == QProcess::Running &&
-               !QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(candidate))) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        if (xvfb.state() == QProcess::Running && QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(candidate))) {
-            display = candidate;
-        } else {
-            xvfb.kill();
-            xvfb.waitForFinished(2000);
-        }
+    xvfb.setStandardErrorFile(QProcess::nullDevice());
+    xvfb.start(QStringLiteral(VELLORAN_XVFB),
+               {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
+                QStringLiteral("1280x1024x24"), QStringLiteral("-noreset"), QStringLiteral("-nolisten"),
+                QStringLiteral("tcp")});
+    QByteArray announced;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    while (xvfb.waitForStarted(100) && xvfb.state() == QProcess::Running && !announced.contains('\n') &&
+           std::chrono::steady_clock::now() < deadline) {
+        xvfb.waitForReadyRead(100);
+        announced += xvfb.readAllStandardOutput();
     }
-    if (display < 0) {
+    bool numberRead = false;
+    const int display = announced.trimmed().toInt(&numberRead);
+    if (!numberRead || xvfb.state() != QProcess::Running) {
         std::fprintf(stderr, "could not start Xvfb\n");
+        xvfb.kill();
+        xvfb.waitForFinished(2000);
         return 1;
     }
     qputenv("DISPLAY", QStringLiteral(":%1").arg(display).toLocal8Bit());
