@@ -538,7 +538,9 @@ template <class Visit>
 
 Text RemoveSpaces(const Text& text) {
     SpanRewriter rewriter(text, true);
-    ForEachSpace(BytesOf(text), [&](std::size_t at, std::size_t length) __attribute__((always_inline)) { rewriter.Replace(at, length, {}); });
+    ForEachSpace(BytesOf(text), [&](std::size_t at, std::size_t length) __attribute__((always_inline)) {
+        rewriter.Replace(at, length, {});
+    });
     return rewriter.Finish();
 }
 
