@@ -283,6 +283,8 @@ BENCHMARK(BM_CheckWorkerMemory)->Unit(benchmark::kMillisecond)->Iterations(1)->U
 }  // namespace velloran
 
 int main(int argc, char** argv) {
+    // Headless unless told otherwise; test discovery runs this without the test's environment.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
