@@ -109,6 +109,47 @@ TEST_F(Cp936TableTest, EveryBmpCharacterEncodesAsTheReferenceOrRoundTrips) {
     }
 }
 
+// Long runs take the converters' fast paths (whole words of ASCII, of pairs, of three-byte UTF-8
+// characters, of two-byte characters); in one long input every character must come out exactly
+// as it does on its own, wherever the runs start and end.
+TEST(LongInputTest, RunsConvertAsCharacterByCharacter) {
+    std::string gbk;
+    std::u16string gbkUnits;
+    int piece = 0;
+    for (int lead = 0x81; lead <= 0xFE; ++lead) {
+        for (int trail = 0x40; trail <= 0xFE; ++trail) {
+            if (trail == 0x7F) continue;
+            // Pairs, broken now and then by a character that shifts where the next run starts.
+            std::string bytes{static_cast<char>(lead), static_cast<char>(trail)};
+            if (++piece % 37 == 0) bytes += "a";
+            if (piece % 101 == 0) bytes += "\x80";
+            if (piece % 211 == 0) bytes += "abcdefghijklmnopq";
+            gbk += bytes;
+            gbkUnits += Decode(CP_GBK, bytes);
+        }
+    }
+    EXPECT_EQ(Decode(CP_GBK, gbk), gbkUnits);
+
+    std::string encoded;
+    for (char16_t unit : gbkUnits) encoded += Encode(CP_GBK, 0, std::u16string(1, unit));
+    EXPECT_EQ(Encode(CP_GBK, 0, gbkUnits), encoded);
+
+    std::u16string bmp;
+    std::string utf8;
+    for (std::uint32_t cp = 1; cp < 0x10000; ++cp) {
+        if (cp >= 0xD800 && cp <= 0xDFFF) continue;
+        const std::u16string unit(1, static_cast<char16_t>(cp));
+        bmp += unit;
+        utf8 += Encode(CP_UTF8, 0, unit);
+        if (cp % 53 == 0) {
+            bmp += u"xy";
+            utf8 += "xy";
+        }
+    }
+    EXPECT_EQ(Decode(CP_UTF8, utf8), bmp);
+    EXPECT_EQ(Encode(CP_UTF8, 0, bmp), utf8);
+}
+
 // ---- single bytes and broken pairs in code page 936 ----
 
 struct DecodeCase {
