@@ -144,15 +144,23 @@ ByteSet GbkToUtf16(const Text& text) {
 }
 
 Text Utf16ToGbk(const ByteSet& units) {
-    std::size_t count = 0;
-    const std::unique_ptr<char16_t[]> wide = UnitsFromBytes(units, count, 0);
+    // The units are read where they are when the byte order allows, else from a copy.
+    std::size_t count = units.size() / 2;
+    std::unique_ptr<char16_t[]> copy;
+    const char16_t* wide = nullptr;
+    if constexpr (std::endian::native == std::endian::little) {
+        wide = reinterpret_cast<const AliasedUnit*>(units.data());
+    } else {
+        copy = UnitsFromBytes(units, count, 0);
+        wide = copy.get();
+    }
     if (count == 0 || count > static_cast<std::size_t>(std::numeric_limits<int>::max())) return {};
     const int unitCount = static_cast<int>(count);
-    const int size = platform::WideCharToMultiByte(CP_GBK, platform::WC_COMPOSITECHECK, wide.get(), unitCount,
-                                                   nullptr, 0, nullptr, nullptr);
+    const int size = platform::WideCharToMultiByte(CP_GBK, platform::WC_COMPOSITECHECK, wide, unitCount, nullptr, 0,
+                                                   nullptr, nullptr);
     if (size == 0) return {};
     ByteSet buffer = BlankBytes(size);
-    platform::WideCharToMultiByte(CP_GBK, platform::WC_COMPOSITECHECK, wide.get(), unitCount,
+    platform::WideCharToMultiByte(CP_GBK, platform::WC_COMPOSITECHECK, wide, unitCount,
                                   reinterpret_cast<char*>(buffer.data()), size, nullptr, nullptr);
     return BytesToText(buffer);
 }

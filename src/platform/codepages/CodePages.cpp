@@ -51,7 +51,7 @@ private:
 int Result(bool ok, std::size_t count) { return !ok || count > 0x7FFFFFFF ? 0 : static_cast<int>(count); }
 
 // Eight bytes at `p`, none of them 0x80 or above.
-bool EightAscii(const std::uint8_t* p) {
+[[gnu::always_inline]] inline bool EightAscii(const std::uint8_t* p) {
     std::uint64_t word;
     std::memcpy(&word, p, sizeof word);
     return (word & 0x8080808080808080ull) == 0;
@@ -69,7 +69,7 @@ template <class Sink>
 
 // Eight bytes at `p` that are all 0x81-0xFE: each is a valid lead byte and a valid trail byte, so
 // from a character boundary they are exactly four pairs.
-bool EightPairBytes(const std::uint8_t* p) {
+[[gnu::always_inline]] inline bool EightPairBytes(const std::uint8_t* p) {
     constexpr std::uint64_t kOnes = 0x0101010101010101ull;
     constexpr std::uint64_t kHighs = 0x8080808080808080ull;
     std::uint64_t word;
@@ -81,7 +81,7 @@ bool EightPairBytes(const std::uint8_t* p) {
 #ifdef __SSE2__
 // Sixteen bytes at `p` that are exactly eight pairs from a character boundary: a lead byte
 // 0x81-0xFE at every even place, a trail byte 0x40-0x7E or 0x80-0xFE at every odd place.
-bool SixteenPairBytes(const std::uint8_t* p) {
+[[gnu::always_inline]] inline bool SixteenPairBytes(const std::uint8_t* p) {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     const __m128i leadPlaces = _mm_set1_epi16(0x00FF);  // bytes 0, 2, 4, ... in memory order
     const __m128i highNotFF =
