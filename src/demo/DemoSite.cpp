@@ -105,6 +105,8 @@ DemoSite::~DemoSite() {
 bool DemoSite::Start() {
     Server& server = *server_;
     if (server.port > 0) return true;
+    // An idle kept-alive connection holds up stop() for this long at most: keep the exit quick.
+    server.http.set_keep_alive_timeout(1);
     const int port = server.http.bind_to_any_port("127.0.0.1");
     if (port <= 0) return false;
     server.port = port;

@@ -17,6 +17,9 @@ namespace velloran::testing {
 class TestPageServer {
 public:
     TestPageServer() {
+        // One request per connection: an idle kept-alive connection would hold up stop() for the
+        // whole keep-alive timeout.
+        server_.set_keep_alive_max_count(1);
         server_.Get(".*", [this](const httplib::Request& request, httplib::Response& response) { Serve(request, response); });
         port_ = server_.bind_to_any_port("127.0.0.1");
         listener_ = std::thread([this] { server_.listen_after_bind(); });
