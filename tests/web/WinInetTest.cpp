@@ -214,6 +214,19 @@ TEST(WinInetRequest, TwoRequestsOpenOnOneThreadEachGetTheirOwnResponse) {
     EXPECT_EQ(readAll(first), "body of /first");
 }
 
+TEST(WinInetRequest, EveryRequestHasAConnectionOfItsOwn) {
+    // A keep-alive answer on a connection the server then keeps open but no longer reads: a
+    // request that reused it would get no answer.
+    RawListener server([](const std::string&) { return std::string("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok"); },
+                       /*holdOpen=*/true);
+    RequestSpec spec;
+    spec.port = server.Port();
+    spec.receiveTimeoutMs = 2000;
+    EXPECT_EQ(Perform(spec).body, "ok");
+    EXPECT_EQ(Perform(spec).body, "ok");
+    EXPECT_EQ(server.Connections(), 2);
+}
+
 TEST(WinInetFailure, RefusedAndSilentServersFailInBoundedTime) {
     {
         RequestSpec spec;

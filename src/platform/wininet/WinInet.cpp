@@ -376,10 +376,12 @@ bool Drive(Transfer& t, Ready ready) {
 
         auto now = Clock::now();
         if (!t.connected) {
-            // Until the connection stands, libcurl's own connect timeout applies.
-            curl_off_t connectTime = 0;
+            // The request stands once its connection does (or, were a connection ever reused,
+            // once the request is about to go out).
+            curl_off_t connectTime = 0, pretransferTime = 0;
             curl_easy_getinfo(t.easy.get(), CURLINFO_CONNECT_TIME_T, &connectTime);
-            if (connectTime > 0) {
+            curl_easy_getinfo(t.easy.get(), CURLINFO_PRETRANSFER_TIME_T, &pretransferTime);
+            if (connectTime > 0 || pretransferTime > 0) {
                 t.connected = true;
                 t.lastActivity = now;
             }
@@ -390,19 +392,18 @@ bool Drive(Transfer& t, Ready ready) {
             t.uploaded = uploaded;
             t.lastActivity = now;
         }
-        int waitMs = 1000;
-        if (t.connected) {
-            // Idle while sending counts against the send timeout, afterwards the receive timeout.
-            DWORD limit = t.body.size() > static_cast<std::size_t>(t.uploaded) ? t.timeouts.sendMs : t.timeouts.receiveMs;
-            auto idle = std::chrono::duration_cast<std::chrono::milliseconds>(now - t.lastActivity).count();
-            if (idle >= static_cast<long long>(limit)) {
-                Fail(t);
-                return false;
-            }
-            waitMs = static_cast<int>(std::min<long long>(waitMs, static_cast<long long>(limit) - idle));
-        } else {
-            waitMs = 50;  // the connect time is polled
+        // Idle before the connection stands counts against the connect timeout (libcurl enforces
+        // it too; this one also holds should the connection go unnoticed), idle while sending
+        // against the send timeout, afterwards against the receive timeout. Every wait is bounded.
+        DWORD limit = !t.connected ? t.timeouts.connectMs
+                      : t.body.size() > static_cast<std::size_t>(t.uploaded) ? t.timeouts.sendMs
+                                                                               : t.timeouts.receiveMs;
+        auto idle = std::chrono::duration_cast<std::chrono::milliseconds>(now - t.lastActivity).count();
+        if (idle >= static_cast<long long>(limit)) {
+            Fail(t);
+            return false;
         }
+        int waitMs = static_cast<int>(std::min<long long>(t.connected ? 1000 : 50, static_cast<long long>(limit) - idle));
         curl_multi_poll(t.multi, nullptr, 0, std::max(waitMs, 1), nullptr);
     }
 }
