@@ -67,6 +67,8 @@ INSTANTIATE_TEST_SUITE_P(
         DialectCase{"BracketInClassIsLiteral", u"[[:alpha:]]", u"b a]", false, false, G, u"2:a]"},
         DialectCase{"EmptyClassMatchesNothing", u"a[]", u"a", false, false, G, u""},
         DialectCase{"NegatedEmptyClassMatchesAnything", u"a[^]b", u"a\nb", false, false, G, u"0:a\nb"},
+        DialectCase{"DashNextToAClassEscapeIsADash", u"[\\d-z]+|[a-\\s]+", u"x1-z a- ", false, false, G,
+                    u"1:1-z|4: a- "},
         DialectCase{"LoneBracesAreLiteral", u"a{1,x}}", u"a{1,x}}", false, false, G, u"0:a{1,x}}"},
         DialectCase{"LoneSurrogateIsJustAUnit", u"\xD800", u"a\xD800", false, false, G, u"1:\xD800"}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -180,6 +180,7 @@ private:
             return true;
         }
         out_ += negated ? u"[^" : u"[";
+        bool afterClassEscape = false;
         while (i_ < p_.size()) {
             const char16_t c = p_[i_];
             if (c == u']') {
@@ -188,7 +189,12 @@ private:
                 canRepeat_ = true;
                 return true;
             }
-            if (c == u'\\') {
+            const bool classEscape = c == u'\\' && IsClassEscapeAt(i_);
+            if (c == u'-' && (afterClassEscape || IsClassEscapeAt(i_ + 1))) {
+                // A range cannot end at a class such as \d: the dash is then a dash.
+                out_ += u"\\-";
+                ++i_;
+            } else if (c == u'\\') {
                 if (!Escape(true)) return false;
             } else if (c == u'[') {
                 out_ += u"\\[";  // no POSIX classes such as "[:alpha:]"
@@ -197,8 +203,16 @@ private:
                 out_ += c;
                 ++i_;
             }
+            afterClassEscape = classEscape;
         }
         return false;  // the class is never closed
+    }
+
+    // "\d", "\D", "\w", "\W", "\s" or "\S" at `at`.
+    bool IsClassEscapeAt(std::size_t at) const {
+        if (at + 1 >= p_.size() || p_[at] != u'\\') return false;
+        const char16_t d = p_[at + 1];
+        return d == u'd' || d == u'D' || d == u'w' || d == u'W' || d == u's' || d == u'S';
     }
 
     bool Escape(bool inClass) {
