@@ -9,8 +9,8 @@
 // both be true. A worker that is already stopped queues nothing.
 //
 // The GUI thread never waits for a worker, and a worker never needs to dispatch anything itself.
-// If the queued call is discarded without running (its context object is destroyed, or the
-// application goes away with it still queued), the caller is released with the empty value as well.
+// If the queued call is discarded without running (its queue is destroyed with it still waiting),
+// the caller is released with the empty value as well.
 
 #include <condition_variable>
 #include <memory>
@@ -19,11 +19,10 @@
 #include <stop_token>
 #include <utility>
 
-#include <QMetaObject>
-#include <QObject>
 #include <QThread>
 
 #include "platform/win_threads/WorkerThread.h"
+#include "ui/GuiCallQueue.h"
 
 namespace velloran {
 
@@ -65,13 +64,13 @@ private:
 
 }  // namespace gui_call_detail
 
-// Runs `access` (a callable returning Result) on the thread of `context` and returns its result;
+// Runs `access` (a callable returning Result) on the thread of `queue` and returns its result;
 // `emptyValue` when the calling worker is stopped or the call never ran. `access` is copied into
 // the queued call, so it must hold its arguments by value.
 template <typename Result, typename Access>
-Result CallOnGuiThread(QObject& context, Result emptyValue, Access access) {
+Result CallOnGuiThread(GuiCallQueue& queue, Result emptyValue, Access access) {
     using namespace gui_call_detail;
-    if (QThread::currentThread() == context.thread()) {
+    if (QThread::currentThread() == queue.thread()) {
         return access();
     }
     const std::stop_token stop = platform::CurrentStopToken();
@@ -89,15 +88,12 @@ Result CallOnGuiThread(QObject& context, Result emptyValue, Access access) {
         state->changed.notify_all();
     });
     auto ticket = std::make_shared<CallTicket<Result>>(state);
-    QMetaObject::invokeMethod(
-        &context,
-        [ticket, stop, access = std::move(access)]() mutable {
-            if (stop.stop_requested()) {
-                return;  // the worker has been stopped: it changes nothing any more
-            }
-            ticket->Deliver(access());
-        },
-        Qt::QueuedConnection);
+    queue.Post([ticket, stop, access = std::move(access)]() mutable {
+        if (stop.stop_requested()) {
+            return;  // the worker has been stopped: it changes nothing any more
+        }
+        ticket->Deliver(access());
+    });
     ticket.reset();  // from here only the queued call holds it
 
     std::unique_lock lock(state->mutex);
@@ -110,8 +106,8 @@ Result CallOnGuiThread(QObject& context, Result emptyValue, Access access) {
 
 // The same for an access without a result.
 template <typename Access>
-void CallOnGuiThread(QObject& context, Access access) {
-    CallOnGuiThread(context, false, [access = std::move(access)]() mutable {
+void CallOnGuiThread(GuiCallQueue& queue, Access access) {
+    CallOnGuiThread(queue, false, [access = std::move(access)]() mutable {
         access();
         return true;
     });

@@ -73,7 +73,10 @@ MainWindow::MainWindow() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint
     setWindowTitle(ToQString(kProgramName));
     setWindowIcon(QIcon(ResourcePicture(QStringLiteral("velloran"))));
     setFixedSize(kWindowWidth, kWindowHeight);
-    background_ = ResourcePicture(QStringLiteral("background"));
+    // Opaque, and stored in the window's own pixel format once, so that painting it is a plain copy
+    // rather than a format conversion on every paint.
+    background_ = QPixmap::fromImage(
+        ResourcePicture(QStringLiteral("background")).toImage().convertToFormat(QImage::Format_RGB32));
     BuildControls();
 
     // Esc closes the window wherever the focus is; closing the last window ends the program.

@@ -12,6 +12,7 @@
 #include <QUrl>
 
 #include "ui/Controls.h"
+#include "ui/GuiCallQueue.h"
 #include "ui/WavePlayer.h"
 
 class QTableWidget;
@@ -35,7 +36,7 @@ public:
     std::int32_t SelectedRow() override;
 
 private:
-    QObject calls_;  // queued calls are addressed to it, and discarded with it
+    GuiCallQueue calls_;  // calls from other threads wait here, and are discarded with it
     QTableWidget& table_;
 };
 
@@ -54,7 +55,7 @@ public:
     bool SoundTicked() override;
 
 private:
-    QObject calls_;
+    GuiCallQueue calls_;
     MainWindow& window_;
 };
 
@@ -74,7 +75,7 @@ public:
     std::size_t PlayingCount() const { return player_.PlayingCount(); }
 
 private:
-    QObject calls_;
+    GuiCallQueue calls_;
     WavePlayer player_;
     UrlOpener openUrl_;
 };

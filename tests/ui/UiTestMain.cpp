@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "LeakSuppressions.h"
+#include "SanitizerSuppressions.h"
 
 #include <cstdlib>
 

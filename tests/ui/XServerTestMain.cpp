@@ -9,11 +9,17 @@
 
 #include <gtest/gtest.h>
 
-#include "LeakSuppressions.h"
+#include "SanitizerSuppressions.h"
 
 #include <chrono>
 #include <cstdlib>
 
+
+// The X tools are started with fork and exec from a process that already runs threads;
+// ThreadSanitizer would stop each child before its exec.
+extern "C" const char* __tsan_default_options() {
+    return "die_after_fork=0";
+}
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
