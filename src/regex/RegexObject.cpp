@@ -63,6 +63,10 @@ Variant Call(const DispatchRef& object, std::u16string_view member, std::initial
     return result;
 }
 
+// A number counted from 1 as the component's index counted from 0; a number below 1 stays outside
+// the collection (and never overflows).
+std::int32_t ComponentIndex(std::int32_t number) { return number > 0 ? number - 1 : -1; }
+
 std::int32_t AsInt(const Variant& v) {
     const std::int32_t* i = std::get_if<std::int32_t>(&v);
     return i ? *i : 0;
@@ -136,7 +140,7 @@ std::int32_t RegexObject::MatchCount() { return matches ? AsInt(Get(matches, u"C
 
 Text RegexObject::MatchText(std::int32_t match, OutPosition position) {
     if (!matches) return {};
-    DispatchRef item = AsObject(Call(matches, u"Item", {match - 1}));
+    DispatchRef item = AsObject(Call(matches, u"Item", {ComponentIndex(match)}));
     const Text text = AsText(Get(item, u"Value"));
     if (position) position->get() = PositionOf(text, AsInt(Get(item, u"FirstIndex")));
     return text;
@@ -144,9 +148,9 @@ Text RegexObject::MatchText(std::int32_t match, OutPosition position) {
 
 Text RegexObject::SubmatchText(std::int32_t match, std::int32_t group, OutPosition position) {
     if (!matches) return {};
-    DispatchRef item = AsObject(Call(matches, u"Item", {match - 1}));
+    DispatchRef item = AsObject(Call(matches, u"Item", {ComponentIndex(match)}));
     DispatchRef groups = AsObject(Get(item, u"SubMatches"));
-    const Text text = AsText(Call(groups, u"Item", {group - 1}));
+    const Text text = AsText(Call(groups, u"Item", {ComponentIndex(group)}));
     if (position) position->get() = PositionOf(text, AsInt(Get(item, u"FirstIndex")));
     return text;
 }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <stop_token>
 #include <string>
 #include <thread>
@@ -79,9 +80,10 @@ TEST(RegexObjectTest, ReadsMatchesAndGroupsByNumber) {
     EXPECT_EQ(regex.SubmatchText(1, 2), "1");
     EXPECT_EQ(regex.SubmatchText(2, 2), "");  // took no part
     EXPECT_EQ(regex.SubmatchCount(), 2);
-    for (const std::int32_t outside : {0, 3, -1}) {
+    for (const std::int32_t outside : {0, 3, -1, std::numeric_limits<std::int32_t>::min()}) {
         EXPECT_EQ(regex.MatchText(outside), "") << outside;
         EXPECT_EQ(regex.SubmatchText(outside, 1), "") << outside;
+        EXPECT_EQ(regex.SubmatchText(1, outside), "") << outside;
     }
     EXPECT_EQ(regex.SubmatchText(1, 3), "");
     EXPECT_EQ(regex.SubmatchText(1, 0), "");
