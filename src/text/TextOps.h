@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 #include "text/TextTypes.h"
 
@@ -43,11 +44,12 @@ std::int32_t CompareText(const Text& a, const Text& b);
 
 template <class... More>
 Text ConcatText(const Text& a, const Text& b, const More&... more) {
+    // Later arguments may be anything a text converts from (a Text, a literal, a string_view).
     Text out;
-    out.reserve(a.size() + b.size() + (std::size_t{0} + ... + more.size()));
+    out.reserve(a.size() + b.size() + (std::size_t{0} + ... + std::string_view(more).size()));
     out.append(a);
     out.append(b);
-    (out.append(more), ...);
+    (out.append(std::string_view(more)), ...);
     return out;
 }
 

@@ -250,6 +250,7 @@ TEST(TextMisc, CharBlankCompareConcat) {
     EXPECT_LT(CompareText("a", "\xFE"), 0);
     EXPECT_LT(CompareText("", "a"), 0);
     EXPECT_EQ(ConcatText(Text("a"), Text(""), Text("b"), Text("c")), "abc");
+    EXPECT_EQ(ConcatText(Text("a"), Text("b"), "\r\n", std::string_view("c")), "ab\r\nc");  // literals after the first two
     EXPECT_EQ(BitOr(1, 2), 3);
     EXPECT_EQ(BitOr(1, 2, 4, 0x100), 0x107);
 }
