@@ -120,6 +120,10 @@ struct AbandonedCall {
     std::int32_t emptyResult;
 };
 
+void PrintTo(const AbandonedCall& call, std::ostream* out) {
+    *out << call.name;
+}
+
 class AbandonedCallTest : public ControlAccessTest, public ::testing::WithParamInterface<AbandonedCall> {};
 
 TEST_P(AbandonedCallTest, StoppingTheWaitingWorkerReleasesItAndTheQueuedCallChangesNothing) {
