@@ -13,7 +13,6 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QTableWidget>
-#include <QTimer>
 
 #include <algorithm>
 #include <atomic>
@@ -102,12 +101,10 @@ public:
 // Runs `routine` on a worker while this (the GUI) thread runs the event loop until it ends.
 void RunOnWorkerWithEventLoop(const std::function<void()>& routine) {
     QEventLoop loop;
-    QTimer poll;
-    platform::WorkerThread worker([&] { routine(); });
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (worker.Finished()) loop.quit();
+    platform::WorkerThread worker([&] {
+        routine();
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
-    poll.start(1);
     loop.exec();
 }
 
