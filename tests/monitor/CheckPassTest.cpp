@@ -68,6 +68,19 @@ TEST_F(CheckPassTest, ARoundWritesBothStatusesAndAlertsOncePerOpenRowOnlyWhileTi
     }
 }
 
+TEST_F(CheckPassTest, TickingTheBoxMidRoundCountsFromTheNextOpenRow) {
+    list.SetRows({EntryRow("/open"), EntryRow("/held"), EntryRow("/open")});
+    server.SetPage("/held", "<p>还剩 1 个</p>");
+    server.Stall("/held");
+    const MonitorEnvironment environment = Environment();
+    platform::WorkerThread worker([&] { CheckRound(environment); });
+    ASSERT_TRUE(WaitFor([&] { return server.Waiting() == 1; }));  // row 0 done without sound
+    controls.ticked = true;
+    server.ReleaseAll();
+    ASSERT_TRUE(WaitFor([&] { return worker.Finished(); }));
+    EXPECT_EQ(services.PlayedSizes().size(), 2u);
+}
+
 TEST_F(CheckPassTest, EveryStatusIsBlankedBeforeTheFirstRowIsFetched) {
     list.SetRows({EntryRow("/open"), EntryRow("/taken"), EntryRow("/open")});
     server.Stall("/open");
