@@ -30,8 +30,18 @@ function(velloran_test name)
   add_executable(${name} ${ARG_SOURCES})
   target_include_directories(${name} PRIVATE "${VELLORAN_SOURCE_ROOT}" "${CMAKE_SOURCE_DIR}/tests")
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock)
+  # Empty values would vanish from the property list and shift every pair after them.
+  set(props TIMEOUT ${ARG_TIMEOUT})
+  if(ARG_ENV)
+    list(JOIN ARG_ENV "\\;" env)
+    list(APPEND props ENVIRONMENT "${env}")
+  endif()
+  if(ARG_LABELS)
+    list(JOIN ARG_LABELS "\\;" labels)
+    list(APPEND props LABELS "${labels}")
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "${ARG_ENV}" LABELS "${ARG_LABELS}" TIMEOUT ${ARG_TIMEOUT})
+    PROPERTIES ${props})
 endfunction()
