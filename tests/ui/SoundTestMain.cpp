@@ -12,7 +12,10 @@
 #include "SanitizerSuppressions.h"
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
+
+#include <sys/prctl.h>
 #include <thread>
 
 // The test asks the sound server through pactl, started with fork and exec from a process that
@@ -42,6 +45,8 @@ int main(int argc, char** argv) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("HOME"), QString::fromLocal8Bit(runtime));  // its cookie goes there
     server.setProcessEnvironment(environment);
+    // The server goes with us even if this process dies before it can stop it.
+    server.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
     server.start(QStringLiteral(VELLORAN_PULSEAUDIO),
                  {QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
                   QStringLiteral("--use-pid-file=false"), QStringLiteral("--load=module-null-sink"),

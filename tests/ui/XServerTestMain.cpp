@@ -12,7 +12,10 @@
 #include "SanitizerSuppressions.h"
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
+
+#include <sys/prctl.h>
 
 
 // The X tools are started with fork and exec from a process that already runs threads;
@@ -42,6 +45,8 @@ int main(int argc, char** argv) {
     // of these processes can start at once (ctest -j) without racing for a display.
     QProcess xvfb;
     xvfb.setStandardErrorFile(QProcess::nullDevice());
+    // The server goes with us even if this process dies before it can stop it.
+    xvfb.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
     xvfb.start(QStringLiteral(VELLORAN_XVFB),
                {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
                 QStringLiteral("1280x1024x24"), QStringLiteral("-noreset"), QStringLiteral("-nolisten"),
