@@ -2,6 +2,7 @@
 // X tools: size, position, decorations, taskbar presence, dragging, Esc, and a screenshot.
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
@@ -176,6 +177,68 @@ TEST_F(WindowOnXServerTest, WritesAScreenshot) {
     const QColor title = shot.toImage().pixelColor(400, 30);
     EXPECT_GT(title.red(), 150);
     EXPECT_LT(title.green(), 90);
+}
+
+}  // namespace
+}  // namespace velloran
+
+namespace velloran {
+namespace {
+
+// The program itself, as a user starts it: its window appears centred, and both Esc and the exit
+// button end it with exit code 0 (its worker control and the window torn down in order).
+TEST(ProgramOnXServerTest, StartsCentredAndEndsWithCodeZeroByEscOrTheExitButton) {
+    const struct {
+        const char* how;
+        QPoint pointer;  // relative to the window
+        QStringList then;
+    } endings[] = {
+        {"Esc", {300, 300}, {QStringLiteral("key"), QStringLiteral("Escape")}},
+        {"exit button", {715 + 12, 17 + 12}, {QStringLiteral("click"), QStringLiteral("1")}},
+    };
+    for (const auto& ending : endings) {
+        QProcess program;
+        program.setProcessChannelMode(QProcess::ForwardedChannels);
+        // In a sanitizer build the program gets the same allowances for foreign libraries as the
+        // tests, and reports anything else of its own through its exit code.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LSAN_OPTIONS"),
+                           QStringLiteral("suppressions=" VELLORAN_SUPPRESSIONS_DIR "/lsan.supp:print_suppressions=0"));
+        environment.insert(QStringLiteral("TSAN_OPTIONS"),
+                           QStringLiteral("suppressions=" VELLORAN_SUPPRESSIONS_DIR "/tsan.supp"));
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(VELLORAN_PROGRAM), {});
+        ASSERT_TRUE(program.waitForStarted(5000)) << ending.how;
+        QString id;
+        test::PumpUntil(
+            [&] {
+                id = RunTool(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                                         QStringLiteral("--name"), QStringLiteral("^Velloran$")})
+                         .trimmed();
+                return !id.isEmpty() || program.state() != QProcess::Running;
+            },
+            std::chrono::seconds(20));
+        ASSERT_FALSE(id.isEmpty()) << ending.how << ": no window";
+        const QString info = RunTool(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id});
+        const int left = WinInfoField(info, QStringLiteral("Absolute upper-left X"));
+        const int top = WinInfoField(info, QStringLiteral("Absolute upper-left Y"));
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        EXPECT_EQ(left, (screen.width() - 750) / 2) << ending.how;
+        EXPECT_EQ(top, (screen.height() - 576) / 2) << ending.how;
+
+        QStringList actions{QStringLiteral("mousemove"), QString::number(left + ending.pointer.x()),
+                            QString::number(top + ending.pointer.y()), QStringLiteral("sleep"), QStringLiteral("0.3")};
+        RunTool(QStringLiteral("xdotool"), actions + ending.then);
+        const bool ended = test::PumpUntil([&] { return program.state() == QProcess::NotRunning; },
+                                           std::chrono::seconds(10));
+        if (!ended) {
+            program.kill();
+            program.waitForFinished(2000);
+        }
+        ASSERT_TRUE(ended) << ending.how << " did not end the program";
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << ending.how;
+        EXPECT_EQ(program.exitCode(), 0) << ending.how;
+    }
 }
 
 }  // namespace
