@@ -22,6 +22,7 @@
 #include "ui/PictureButton.h"
 #include "ui/QtText.h"
 #include "ui/Resources.h"
+#include "monitor/CategoryTable.h"
 #include "ui/UiTexts.h"
 
 namespace velloran {
@@ -113,8 +114,8 @@ void MainWindow::BuildControls() {
     categoryBox_->setInsertPolicy(QComboBox::NoInsert);  // typing never adds an item
     categoryBox_->setFont(ControlFont(FontKind::YaHei, 21));
     categoryBox_->setItemDelegate(new OnePixelTallerDelegate(categoryBox_));
-    for (const Text& item : kCategoryItemTexts) {
-        categoryBox_->addItem(ToQString(item));
+    for (const Category& category : CategoryTable) {
+        categoryBox_->addItem(ToQString(Text(category.itemText)));
     }
     categoryBox_->setGeometry(16, 86, 185, kComboFieldHeight);
     // The drop-down list gets the rest of the created height.

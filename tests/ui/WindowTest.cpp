@@ -15,10 +15,8 @@
 #include <gtest/gtest.h>
 
 #include "UiTestSupport.h"
-#if VELLORAN_HAVE_MONITOR
 #include "monitor/CategoryTable.h"
 #include "ui/QtText.h"
-#endif
 #include "ui/ControlFonts.h"
 #include "ui/MainWindow.h"
 #include "ui/PictureButton.h"
@@ -98,7 +96,6 @@ TEST_F(WindowTest, ShowsTheCategoriesColumnsAndCheckBoxTextInOrder) {
     EXPECT_EQ(window.BannerLabel().text(), QStringLiteral("Velloran"));
 }
 
-#if VELLORAN_HAVE_MONITOR
 // The scan pass picks its page by the combo box's index: item i must be the monitor's category i.
 TEST_F(WindowTest, ComboItemsAreTheMonitorsCategoriesInOrder) {
     ASSERT_EQ(window.CategoryBox().count(), kCategoryCount);
@@ -107,7 +104,6 @@ TEST_F(WindowTest, ComboItemsAreTheMonitorsCategoriesInOrder) {
             << "item " << i;
     }
 }
-#endif
 
 TEST_F(WindowTest, PlacesEveryControlAtItsPositionAndSize) {
     const struct {
